@@ -1,0 +1,19 @@
+# Installs the Debian packages named as arguments that are not installed yet, with sudo
+# when not root, saying what it installs. Sourced by ./run and ./test.
+need_packages() {
+    missing=""
+    for package in "$@"; do
+        dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q "ok installed" ||
+            missing="$missing $package"
+    done
+    [ -z "$missing" ] && return 0
+    echo "Installing Debian packages:$missing"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo="sudo"
+    $sudo apt-get update -qq &&
+        DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends $missing >/dev/null ||
+        { echo "Could not install:$missing" >&2; return 1; }
+}
+
+# What building the program needs.
+BUILD_PACKAGES="cmake make g++ freeglut3-dev libgl-dev"

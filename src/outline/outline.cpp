@@ -1,0 +1,317 @@
+// The reader of logo.txt: its line rules, its number syntax and the two tables it fills.
+#include "outline.h"
+
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <limits>
+
+OutlinePoint pTable[outlineSlots];
+OutlinePoint tpTable[outlineSlots];
+FILE* outlineFile = nullptr;
+void (*outlineWatcher)(const OutlineEvent& event) = nullptr;
+
+namespace {
+
+constexpr int maxLineChars = outlineLineBuffer - 1; // what one read takes at most, as fgets
+constexpr int pKind = 1;
+constexpr int tpKind = 3;
+constexpr unsigned char ctrlZ = 26;
+constexpr size_t chunkBytes = 64 * 1024;
+
+// Reader state, living for the whole run. The line buffer is never cleared: a short line
+// leaves the tail of an earlier, longer one in place, and the fields are cut from it.
+char lineBuffer[outlineLineBuffer];
+char xText[outlineFieldChars + 1];
+char yText[outlineFieldChars + 1];
+int nextSlotP, nextSlotTP;
+int polygonIdP, polygonIdTP;
+
+// The stream is read in chunks; each load starts a fresh pass after its seek.
+unsigned char chunk[chunkBytes];
+size_t chunkPos, chunkEnd;
+bool streamDrained; // the last fread came back short: end of file or an error follows
+bool readFailed;    // a read has failed; sticky, as nothing may clear it
+bool dataEnded;     // end of file or a Ctrl-Z reached in this load
+int lineNumber;     // physical line the next read starts in
+int carriageReturns;
+
+void report(OutlineEventKind kind, int length, int polygonId = 0, int slot = 0, double x = 0,
+            double y = 0) {
+    OutlineEvent event{kind, lineNumber, length, carriageReturns, lineBuffer, polygonId,
+                       slot, x,          y};
+    outlineWatcher(event);
+}
+
+// Refills the chunk; false when nothing more comes in this load.
+bool refill() {
+    if (streamDrained) {
+        dataEnded = true;
+        if (ferror(outlineFile)) {
+            readFailed = true;
+        }
+        return false;
+    }
+    chunkPos = 0;
+    chunkEnd = fread(chunk, 1, chunkBytes, outlineFile);
+    if (chunkEnd < chunkBytes) {
+        streamDrained = true;
+    }
+    if (chunkEnd == 0) {
+        return refill();
+    }
+    return true;
+}
+
+// One read as fgets does it into the 80-byte buffer, with carriage returns removed first
+// and a Ctrl-Z ending the data. Returns the count of characters taken, 0 for no line.
+int readLine() {
+    if (dataEnded || readFailed) {
+        return 0;
+    }
+    int taken = 0;
+    carriageReturns = 0;
+    while (taken < maxLineChars) {
+        if (chunkPos == chunkEnd && !refill()) {
+            if (readFailed) {
+                if (outlineWatcher) {
+                    report(outlineReadFailed, 0);
+                }
+                return 0;
+            }
+            break;
+        }
+        unsigned char c = chunk[chunkPos++];
+        if (c == '\r') {
+            ++carriageReturns;
+            continue;
+        }
+        if (c == ctrlZ) {
+            dataEnded = true;
+            if (outlineWatcher) {
+                report(outlineCtrlZ, 0);
+            }
+            break;
+        }
+        lineBuffer[taken++] = static_cast<char>(c);
+        if (c == '\n') {
+            break;
+        }
+    }
+    if (taken > 0) {
+        lineBuffer[taken] = '\0';
+    }
+    return taken;
+}
+
+// Line numbers follow the line feeds that the reads consume.
+void endLine(int taken) {
+    if (lineBuffer[taken - 1] == '\n') {
+        ++lineNumber;
+    }
+}
+
+double powerOfTen(int exponent) {
+    static const double exact[] = {1e0,  1e1,  1e2,  1e3,  1e4,  1e5,  1e6,  1e7,
+                                   1e8,  1e9,  1e10, 1e11, 1e12, 1e13, 1e14, 1e15,
+                                   1e16, 1e17, 1e18, 1e19, 1e20, 1e21, 1e22};
+    return exact[exponent];
+}
+
+bool isDigit(char c) {
+    return c >= '0' && c <= '9';
+}
+
+// Converts a field of at most seven characters; longer digit runs would overflow.
+double convertShortField(const char* text, int* used) {
+    const char* p = text;
+    while (*p == ' ' || *p == '\t' || *p == '\n' || *p == '\v' || *p == '\f' || *p == '\r') {
+        ++p;
+    }
+    bool negative = *p == '-';
+    if (negative || *p == '+') {
+        ++p;
+        // Only an explicit sign admits the words, and only in upper case.
+        if (std::strncmp(p, "INF", 3) == 0 || std::strncmp(p, "NAN", 3) == 0) {
+            if (used) {
+                *used = static_cast<int>(p + 3 - text);
+            }
+            double value = p[0] == 'I' ? HUGE_VAL : std::numeric_limits<double>::quiet_NaN();
+            return negative ? -value : value;
+        }
+    }
+    // A field holds at most seven characters, so the digits always fit a long exactly.
+    long mantissa = 0;
+    int digits = 0;
+    int fractionDigits = 0;
+    while (isDigit(*p)) {
+        mantissa = mantissa * 10 + (*p++ - '0');
+        ++digits;
+    }
+    if (*p == '.') {
+        ++p;
+        while (isDigit(*p)) {
+            mantissa = mantissa * 10 + (*p++ - '0');
+            ++digits;
+            ++fractionDigits;
+        }
+    }
+    if (digits == 0) {
+        if (used) {
+            *used = 0;
+        }
+        return 0.0;
+    }
+    long exponent = 0;
+    if (*p == 'e' || *p == 'E') {
+        const char* q = p + 1;
+        bool negativeExponent = *q == '-';
+        if (*q == '-' || *q == '+') {
+            ++q;
+        }
+        if (isDigit(*q)) {
+            while (isDigit(*q)) {
+                exponent = exponent * 10 + (*q++ - '0');
+            }
+            if (negativeExponent) {
+                exponent = -exponent;
+            }
+            p = q;
+        }
+    }
+    if (used) {
+        *used = static_cast<int>(p - text);
+    }
+    long scale = exponent - fractionDigits;
+    double value;
+    if (mantissa == 0) {
+        value = 0.0;
+    } else if (scale >= 0 && scale <= 22) {
+        // Both operands exact, so one rounding: the correctly rounded result.
+        value = static_cast<double>(mantissa) * powerOfTen(static_cast<int>(scale));
+    } else if (scale < 0 && scale >= -22) {
+        value = static_cast<double>(mantissa) / powerOfTen(static_cast<int>(-scale));
+    } else {
+        // Far exponents: strtod rounds them correctly. Digits and exponent only, so the
+        // locale's decimal point never matters.
+        char canonical[40];
+        std::snprintf(canonical, sizeof canonical, "%lde%ld", mantissa, scale);
+        value = std::strtod(canonical, nullptr);
+    }
+    return negative ? -value : value;
+}
+
+void storePoint(int kind, int taken) {
+    std::memcpy(xText, lineBuffer + outlineXColumn, outlineFieldChars);
+    std::memcpy(yText, lineBuffer + outlineYColumn, outlineFieldChars);
+    xText[outlineFieldChars] = '\0';
+    yText[outlineFieldChars] = '\0';
+    double x = convertShortField(xText, nullptr);
+    double y = convertShortField(yText, nullptr);
+
+    OutlinePoint* table = kind == pKind ? pTable : tpTable;
+    int& nextSlot = kind == pKind ? nextSlotP : nextSlotTP;
+    int polygonId = kind == pKind ? polygonIdP : polygonIdTP;
+    // Points past the last slot are dropped; the slot counter still counts them.
+    bool fits = nextSlot < outlineSlots;
+    if (fits) {
+        table[nextSlot] = OutlinePoint{polygonId, x, y};
+    }
+    if (outlineWatcher) {
+        report(fits ? outlinePoint : outlineDropped, taken, polygonId, nextSlot, x, y);
+    }
+    if (fits) {
+        ++nextSlot;
+    }
+}
+
+bool isHeaderStart(char c) {
+    return c == 'P' || c == 'T';
+}
+
+// Reads the section whose header is the current line; returns the count taken by the read
+// that ended it (a line starting with 'P' or 'T'), or 0 at the end of the data.
+int readSection(int kind) {
+    int taken = readLine();
+    while (taken > 0 && !isHeaderStart(lineBuffer[0])) {
+        storePoint(kind, taken);
+        endLine(taken);
+        taken = readLine();
+    }
+    ++(kind == pKind ? polygonIdP : polygonIdTP);
+    return taken;
+}
+
+// Skips from a TL header to the next line with 'P' in column 1, which is returned unread.
+int skipTlStretch(int headerTaken) {
+    if (outlineWatcher) {
+        report(outlineTlHeader, headerTaken);
+    }
+    endLine(headerTaken);
+    int taken = readLine();
+    while (taken > 0 && lineBuffer[1] != 'P') {
+        if (outlineWatcher) {
+            report(outlineHidden, taken);
+        }
+        endLine(taken);
+        taken = readLine();
+    }
+    return taken;
+}
+
+} // namespace
+
+double convertField(const char* text, int* used) {
+    char field[outlineFieldChars + 1] = {};
+    std::strncpy(field, text, outlineFieldChars);
+    return convertShortField(field, used);
+}
+
+void loadOutline() {
+    nextSlotP = nextSlotTP = 1;
+    polygonIdP = polygonIdTP = 1;
+    lineNumber = 1;
+    chunkPos = chunkEnd = 0;
+    streamDrained = false;
+    dataEnded = false;
+    // fseek clears only the end-of-file indicator; a read error stays with the stream.
+    std::fseek(outlineFile, 0, SEEK_SET);
+    if (ferror(outlineFile)) {
+        readFailed = true;
+    }
+
+    int taken = readLine();
+    while (taken > 0) {
+        if (lineBuffer[0] == 'P') {
+            if (outlineWatcher) {
+                report(outlinePHeader, taken, polygonIdP);
+            }
+            endLine(taken);
+            taken = readSection(pKind);
+        } else if (lineBuffer[0] == 'T' && lineBuffer[1] == 'P') {
+            if (outlineWatcher) {
+                report(outlineTpHeader, taken, polygonIdTP);
+            }
+            endLine(taken);
+            taken = readSection(tpKind);
+        } else if (lineBuffer[0] == 'T' && lineBuffer[1] == 'L') {
+            taken = skipTlStretch(taken);
+        } else {
+            // No header where one must stand: nothing is stored, the next line is read.
+            if (outlineWatcher) {
+                report(outlineStray, taken);
+            }
+            endLine(taken);
+            taken = readLine();
+        }
+    }
+}
+
+void resetOutline() {
+    std::memset(pTable, 0, sizeof pTable);
+    std::memset(tpTable, 0, sizeof tpTable);
+    std::memset(lineBuffer, 0, sizeof lineBuffer);
+    nextSlotP = nextSlotTP = 0;
+    polygonIdP = polygonIdTP = 0;
+    readFailed = false;
+}
