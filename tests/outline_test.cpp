@@ -77,8 +77,8 @@ TEST(Reader, SectionsHeadersAndIds) {
     EXPECT_EQ(pTable[11].polygonId, 0);
 
     // An empty first section still uses id 1; header text after column 1 is ignored.
-    loadFresh("P\nP whatever follows\n" + pointLine("1.5", "-2.25") + "TP\n" +
-              pointLine("3", "4") + "TP\n" + pointLine("5", "6"));
+    loadFresh("P\nP whatever follows\n" + pointLine("1.5", "-2.25") + "TP\n" + pointLine("3", "4") +
+              "TP\n" + pointLine("5", "6"));
     expectPoints(pTable, {{2, 1.5, -2.25}});
     expectPoints(tpTable, {{1, 3, 4}, {2, 5, 6}});
 
@@ -304,14 +304,30 @@ TEST(Reader, NumberSyntax) {
         int used;
     };
     const Case cases[] = {
-        {"    1.5", 1.5, 7},     {"  -2.25", -2.25, 7},    {"       ", 0, 0},
-        {"+INF", HUGE_VAL, 4},   {" -INFxx", -HUGE_VAL, 5}, {"INF", 0, 0},
-        {"+inf", 0, 0},          {"+nan", 0, 0},           {"0x10", 0, 1},
-        {"1e999", HUGE_VAL, 5},  {"-1e999", -HUGE_VAL, 6}, {"1e-400", 0, 6},
-        {"1e", 1, 1},            {"1e+", 1, 1},            {"2.5E+2x", 250, 6},
-        {".5", 0.5, 2},          {"5.", 5, 2},             {".", 0, 0},
-        {"1,5", 1, 1},           {"- 1", 0, 0},            {"\t\v\f\r1", 1, 5},
-        {"1.2.3", 1.2, 3},       {"1234567", 1234567, 7},  {"-0.0001", -0.0001, 7},
+        {"    1.5", 1.5, 7},
+        {"  -2.25", -2.25, 7},
+        {"       ", 0, 0},
+        {"+INF", HUGE_VAL, 4},
+        {" -INFxx", -HUGE_VAL, 5},
+        {"INF", 0, 0},
+        {"+inf", 0, 0},
+        {"+nan", 0, 0},
+        {"0x10", 0, 1},
+        {"1e999", HUGE_VAL, 5},
+        {"-1e999", -HUGE_VAL, 6},
+        {"1e-400", 0, 6},
+        {"1e", 1, 1},
+        {"1e+", 1, 1},
+        {"2.5E+2x", 250, 6},
+        {".5", 0.5, 2},
+        {"5.", 5, 2},
+        {".", 0, 0},
+        {"1,5", 1, 1},
+        {"- 1", 0, 0},
+        {"\t\v\f\r1", 1, 5},
+        {"1.2.3", 1.2, 3},
+        {"1234567", 1234567, 7},
+        {"-0.0001", -0.0001, 7},
     };
     for (const Case& c : cases) {
         int used = -1;

@@ -48,13 +48,13 @@ enum OutlineEventKind {
 
 struct OutlineEvent {
     OutlineEventKind kind;
-    int lineNumber;    // physical line of the file, from 1, where this read began
-    int length;        // characters this read took, line feed included, carriage returns not
+    int lineNumber;      // physical line of the file, from 1, where this read began
+    int length;          // characters this read took, line feed included, carriage returns not
     int carriageReturns; // carriage returns removed from this read
-    const char* line;  // the whole line buffer as the fields were cut from it
-    int polygonId;     // for headers and points: the id the section's points get
-    int slot;          // for points: the table slot written (or that would have been)
-    double x, y;       // for points
+    const char* line;    // the whole line buffer as the fields were cut from it
+    int polygonId;       // for headers and points: the id the section's points get
+    int slot;            // for points: the table slot written (or that would have been)
+    double x, y;         // for points
 };
 
 extern void (*outlineWatcher)(const OutlineEvent& event);

@@ -28,8 +28,11 @@ const MaterialSet darkFace = {{0.02f, 0.02f, 0.02f, 1},
                               {0.07f, 0.07f, 0.07f, 1},
                               {0.15f, 0.15f, 0.15f, 1},
                               {0, 0, 0}};
-const MaterialSet tpFace = {
-    {0, 0, 0, 1}, {0.2f, 0.2f, 0.2f, 1}, {0.2f, 0.2f, 0.2f, 1}, {0.05f, 0.05f, 0.05f, 1}, {0, 0, 0}};
+const MaterialSet tpFace = {{0, 0, 0, 1},
+                            {0.2f, 0.2f, 0.2f, 1},
+                            {0.2f, 0.2f, 0.2f, 1},
+                            {0.05f, 0.05f, 0.05f, 1},
+                            {0, 0, 0}};
 const MaterialSet redWall = {
     {0.3f, 0, 0, 1}, {0.9f, 0, 0, 1}, {0.9f, 0, 0, 1}, {0.15f, 0, 0, 1}, {0.85f, 0, 0}};
 const MaterialSet darkWall = {{0, 0, 0, 1},
