@@ -150,11 +150,11 @@ void fill(const Polygons& p, const Polygons& tp) {
 }
 
 // Compares the recorded stream with the expected one, reporting the first difference.
-void expectRecorded(const Calls& expected) {
+void expectRecorded(const char* what, const Calls& expected) {
     for (size_t i = 0; i < expected.size() && i < glCalls.size(); ++i) {
-        ASSERT_EQ(glCalls[i], expected[i]) << "call " << i << " of " << expected.size();
+        ASSERT_EQ(glCalls[i], expected[i]) << what << ": call " << i << " of " << expected.size();
     }
-    EXPECT_EQ(glCalls.size(), expected.size());
+    EXPECT_EQ(glCalls.size(), expected.size()) << what;
 }
 
 Calls drawn(const Polygons& p, const Polygons& tp, void (*draw)(),
@@ -177,14 +177,8 @@ TEST(Slabs, MaterialsAndVerticesPerIdAndTable) {
         {5, {{-2.54, -0.12}, {-2.19, -0.12}, {-2.19, -0.02}}}};
     const Polygons tp = {{1, {{-2.95, -0.22}, {-2.19, -0.22}, {-2.19, -0.17}, {-2.95, -0.17}}},
                          {2, {{-2.3, -0.3}, {-2.2, -0.3}, {-2.25, -0.25}}}};
-    {
-        SCOPED_TRACE("faces");
-        expectRecorded(drawn(p, tp, drawCaps, caps));
-    }
-    {
-        SCOPED_TRACE("walls");
-        expectRecorded(drawn(p, tp, drawSides, sides));
-    }
+    expectRecorded("faces", drawn(p, tp, drawCaps, caps));
+    expectRecorded("walls", drawn(p, tp, drawSides, sides));
 }
 
 TEST(Slabs, EmptyAndFullTables) {
@@ -196,14 +190,8 @@ TEST(Slabs, EmptyAndFullTables) {
 
     // Without P polygons the TP walls set no material of their own.
     const Polygons tp = {{1, {{0.5, 0.5}, {0.6, 0.5}, {0.6, 0.7}}}};
-    {
-        SCOPED_TRACE("TP only, faces");
-        expectRecorded(drawn({}, tp, drawCaps, caps));
-    }
-    {
-        SCOPED_TRACE("TP only, walls");
-        expectRecorded(drawn({}, tp, drawSides, sides));
-    }
+    expectRecorded("TP only, faces", drawn({}, tp, drawCaps, caps));
+    expectRecorded("TP only, walls", drawn({}, tp, drawSides, sides));
 
     // Both tables used up to their last slot, with no empty slot to end the data; the last
     // polygon of each is the one point in slot 839.
@@ -216,20 +204,14 @@ TEST(Slabs, EmptyAndFullTables) {
             .points.push_back({-3 + slot * 0.001, (slot % 7) * 0.01});
         tpFull[slot < 839 ? 0 : 1].points.push_back({-2 + slot * 0.001, -(slot % 5) * 0.01});
     }
-    {
-        SCOPED_TRACE("full, faces");
-        expectRecorded(drawn(p, tpFull, drawCaps, caps));
-    }
-    {
-        SCOPED_TRACE("full, walls");
-        expectRecorded(drawn(p, tpFull, drawSides, sides));
-    }
+    expectRecorded("full, faces", drawn(p, tpFull, drawCaps, caps));
+    expectRecorded("full, walls", drawn(p, tpFull, drawSides, sides));
 }
 
 TEST(Scene, SetupSequence) {
     glCalls.clear();
     setupScene();
-    expectRecorded(sceneSetup());
+    expectRecorded("set-up", sceneSetup());
 }
 
 // The polygons of tests/data/slabs.txt: P ids 2 and 3 are empty sections.
@@ -267,20 +249,14 @@ TEST(Frame, FirstAndTwentiethFrame) {
     animation = {0, 0, 0, 1, 1, 1, 1.0, 1};
     glCalls.clear();
     drawFrame();
-    {
-        SCOPED_TRACE("frame 0");
-        expectRecorded(frame(0, 1));
-    }
+    expectRecorded("frame 0", frame(0, 1));
     for (int n = 1; n < 20; ++n) {
         drawFrame();
     }
     glCalls.clear();
     drawFrame();
-    {
-        // The twentieth step overshoots 2 and is held at exactly 2.
-        SCOPED_TRACE("frame 20");
-        expectRecorded(frame(20, 2));
-    }
+    // The twentieth step overshoots 2 and is held at exactly 2.
+    expectRecorded("frame 20", frame(20, 2));
     std::fclose(outlineFile);
     outlineFile = nullptr;
 }
