@@ -112,17 +112,23 @@ std::string fieldText(double value, double* error) {
         std::snprintf(text, sizeof text, "%.*e", decimals, value);
         candidates.push_back(compactExponent(text));
     }
+    // Nearest first; among texts as near, plain decimals before exponents, then shortest.
     std::string best;
     double bestError = HUGE_VAL;
+    bool bestExponent = true;
     for (const std::string& candidate : candidates) {
         if (candidate.size() > static_cast<size_t>(outlineFieldChars)) {
             continue;
         }
         // Judged by what the program's own reader makes of the text.
         double off = std::fabs(convertField(candidate.c_str()) - value);
-        if (off < bestError || (off == bestError && candidate.size() < best.size())) {
+        bool exponent = candidate.find('e') != std::string::npos;
+        if (off < bestError ||
+            (off == bestError && (exponent < bestExponent ||
+                                  (exponent == bestExponent && candidate.size() < best.size())))) {
             best = candidate;
             bestError = off;
+            bestExponent = exponent;
         }
     }
     *error = bestError;

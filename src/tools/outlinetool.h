@@ -24,9 +24,10 @@ int checkOutline(const char* path, std::ostream& out, std::ostream& err);
 // each with its line number, and then nothing is written and the result is toolWarned.
 int formatOutline(std::istream& in, std::ostream& out, std::ostream& err);
 
-// Formatting refuses a number whose nearest text of fieldChars characters is farther off.
+// Formatting refuses a number whose nearest field text reads back farther off than this.
 constexpr double formatTolerance = 0.0005;
 
-// The text of at most 7 characters that the reader converts nearest to value (the shortest
-// of those equally near); *error is how far off it reads.
+// The text of at most 7 characters that the reader converts nearest to value; among texts
+// as near, plain decimals before exponent forms, then the shortest. *error is how far off
+// it reads.
 std::string fieldText(double value, double* error);
