@@ -94,8 +94,7 @@ TEST(Check, WarnsAboutFieldsThatDoNotReadAsWritten) {
             {32, "the line ends before its y field (columns 37-43): no number, read as 0"},
             {36, "short line (30 characters): its y field (columns 37-43) takes bytes of line "
                  "35, read as -0.1000"},
-            {39, "blank line in a section stores a point (-2.6000, 0.1000) again, from bytes "
-                 "of line 38"},
+            {39, "blank line in a section repeats the point (-2.6000, 0.1000) of line 38"},
             {45, "longer than 78 characters: the program reads the rest (from column 79) as a "
                  "line of its own, a point (-2.5000, 0.0000)"},
         });

@@ -10,6 +10,7 @@
 #include <cstdio>
 #include <cstring>
 #include <ostream>
+#include <set>
 #include <string>
 #include <vector>
 
@@ -103,6 +104,8 @@ void warn(int line, const std::string& text) {
 
 // The line that last wrote each byte of the line buffer; 0 for bytes still zero-filled.
 int writer[outlineLineBuffer];
+// Lines read as points with fields of their own.
+std::set<int> pointLines;
 
 // One field of a point line: where its text came from and what the reader made of it.
 void checkField(const Read& read, const char* name, int column) {
@@ -181,10 +184,16 @@ void checkPointLine(const Read& read) {
     bool blank = std::all_of(line, line + end, [](char c) { return c == ' ' || c == '\t'; });
     if (blank && end < outlineXColumn) {
         int source = writer[outlineXColumn];
-        std::string from =
-            source == 0 ? "bytes no line has written" : "bytes of line " + std::to_string(source);
-        warn(read.lineNumber, std::string("blank line in a section stores a point (") +
-                                  number(read.x) + ", " + number(read.y) + ") again, from " + from);
+        std::string point = "(" + number(read.x) + ", " + number(read.y) + ")";
+        if (source != 0 && source == writer[outlineYColumn] && pointLines.count(source)) {
+            warn(read.lineNumber, "blank line in a section repeats the point " + point +
+                                      " of line " + std::to_string(source));
+        } else {
+            std::string from = source == 0 ? "bytes no line has written"
+                                           : "bytes of line " + std::to_string(source);
+            warn(read.lineNumber,
+                 "blank line in a section stores a point " + point + " from " + from);
+        }
         return;
     }
     checkField(read, "x", outlineXColumn);
@@ -404,6 +413,7 @@ int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
     int crFirst = 0, crLast = 0, crLines = 0;
     int previousLine = 0, longWarned = 0;
     std::memset(writer, 0, sizeof writer);
+    pointLines.clear();
 
     auto endTl = [&]() {
         if (tlLine == 0) {
@@ -501,6 +511,10 @@ int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
             break;
         default:
             break;
+        }
+        if ((read.kind == outlinePoint || read.kind == outlineDropped) && !rest &&
+            read.length > outlineXColumn) {
+            pointLines.insert(read.lineNumber);
         }
         for (int column = 0; column <= read.length && column < outlineLineBuffer; ++column) {
             writer[column] = read.lineNumber;
