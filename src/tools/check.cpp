@@ -19,7 +19,6 @@ namespace {
 constexpr int tableCapacity = outlineSlots - 1;
 constexpr int longestLine = outlineLineBuffer - 2; // characters before the line feed
 constexpr int firstDarkId = 4;
-constexpr int ctrlZ = 26;
 
 // One read as the watcher saw it, with its own copy of the line buffer.
 struct Read {
