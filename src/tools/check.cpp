@@ -1,0 +1,555 @@
+// `check`: loads a logo.txt once through the program's reader, watching every read, and
+// explains what the program will draw and what in the file it will read differently from
+// what its author likely meant.
+#include "outline.h"
+#include "outlinetool.h"
+
+#include <algorithm>
+#include <cerrno>
+#include <cmath>
+#include <cstdio>
+#include <cstring>
+#include <ostream>
+#include <set>
+#include <string>
+#include <vector>
+
+namespace {
+
+constexpr int tableCapacity = outlineSlots - 1;
+constexpr int longestLine = outlineLineBuffer - 2; // characters before the line feed
+constexpr int firstDarkId = 4;
+
+// One read as the watcher saw it, with its own copy of the line buffer.
+struct Read {
+    OutlineEventKind kind;
+    int lineNumber;
+    int length;
+    int carriageReturns;
+    char line[outlineLineBuffer];
+    int polygonId;
+    double x, y;
+};
+
+std::vector<Read> reads;
+
+void keepRead(const OutlineEvent& event) {
+    Read read{event.kind, event.lineNumber, event.length, event.carriageReturns,
+              {},         event.polygonId,  event.x,      event.y};
+    std::memcpy(read.line, event.line, outlineLineBuffer);
+    reads.push_back(read);
+}
+
+struct Warning {
+    int line;
+    std::string text;
+};
+
+struct Vertex {
+    double x, y;
+    int line;
+};
+
+struct Polygon {
+    bool tp;
+    int id;
+    int headerLine;
+    std::vector<Vertex> points;
+    int dropped; // points past the last slot of the table
+};
+
+std::string number(double value) {
+    char text[64];
+    std::snprintf(text, sizeof text, std::fabs(value) < 1e6 ? "%.4f" : "%g", value);
+    return text;
+}
+
+std::string tableName(bool tp) {
+    return tp ? "TP" : "P";
+}
+
+std::string polygonName(const Polygon& polygon) {
+    return tableName(polygon.tp) + " polygon " + std::to_string(polygon.id);
+}
+
+std::string colourClass(const Polygon& polygon) {
+    if (polygon.tp) {
+        return "TP face";
+    }
+    return polygon.id < firstDarkId ? "red" : "dark";
+}
+
+std::string quoted(const char* text, int count) {
+    std::string shown = "'";
+    for (int i = 0; i < count; ++i) {
+        unsigned char c = static_cast<unsigned char>(text[i]);
+        if (c >= ' ' && c < 127) {
+            shown += static_cast<char>(c);
+        } else {
+            char escaped[8];
+            std::snprintf(escaped, sizeof escaped, "\\x%02x", c);
+            shown += escaped;
+        }
+    }
+    return shown + "'";
+}
+
+// What the warnings are collected into while the reads are walked.
+std::vector<Warning> warnings;
+
+void warn(int line, const std::string& text) {
+    warnings.push_back({line, text});
+}
+
+// The line that last wrote each byte of the line buffer; 0 for bytes still zero-filled.
+int writer[outlineLineBuffer];
+// Lines read as points with fields of their own.
+std::set<int> pointLines;
+
+// One field of a point line: where its text came from and what the reader made of it.
+void checkField(const Read& read, const char* name, int column) {
+    const char* line = read.line;
+    int length = read.length;
+    bool hasLineFeed = line[length - 1] == '\n';
+    int end = hasLineFeed ? length - 1 : length; // the line's own characters
+    std::string field = std::string(name) + " field (columns " + std::to_string(column) + "-" +
+                        std::to_string(column + outlineFieldChars - 1) + ")";
+    int used = 0;
+    double value = convertField(line + column, &used);
+    if (column > length) {
+        // Past the terminating zero: bytes that earlier, longer reads left in the buffer.
+        int source = writer[column];
+        std::string from = source == 0 ? "bytes no line has written (zero on the first frame)"
+                                       : "bytes of line " + std::to_string(source);
+        bool blank = std::all_of(line, line + end, [](char c) { return c == ' ' || c == '\t'; });
+        if (!blank) {
+            warn(read.lineNumber, "short line (" + std::to_string(end) + " characters): its " +
+                                      field + " takes " + from + ", read as " + number(value));
+        }
+        return;
+    }
+    if (column >= end) {
+        warn(read.lineNumber, "the line ends before its " + field + ": no number, read as 0");
+        return;
+    }
+    int own = std::min(end - column, outlineFieldChars);
+    std::string text = quoted(line + column, own);
+    if (used == 0) {
+        warn(read.lineNumber, field + " " + text + " holds no number: read as 0");
+    } else if (std::isnan(value)) {
+        warn(read.lineNumber, field + " " + text + " is NaN");
+    } else if (std::isinf(value)) {
+        warn(read.lineNumber, field + " " + text + " is an infinity");
+    } else if (used < own && !std::all_of(line + column + used, line + column + own,
+                                          [](char c) { return c == ' ' || c == '\t'; })) {
+        warn(read.lineNumber, field + " " + text + ": only " + quoted(line + column, used) +
+                                  " is read, as " + number(value));
+    }
+}
+
+// Text a point line holds outside its two fields is ignored; it is most often a number
+// that stands in the wrong columns.
+void checkOutsideFields(const Read& read) {
+    const char* line = read.line;
+    int end = line[read.length - 1] == '\n' ? read.length - 1 : read.length;
+    const int gaps[3][2] = {{0, outlineXColumn},
+                            {outlineXColumn + outlineFieldChars, outlineYColumn},
+                            {outlineYColumn + outlineFieldChars, outlineLineBuffer}};
+    for (const auto& gap : gaps) {
+        int first = -1, last = -1;
+        for (int column = gap[0]; column < std::min(gap[1], end); ++column) {
+            if (line[column] != ' ' && line[column] != '\t') {
+                first = first < 0 ? column : first;
+                last = column;
+            }
+        }
+        if (first >= 0) {
+            warn(read.lineNumber, "text in columns " + std::to_string(first) + "-" +
+                                      std::to_string(last) + " " +
+                                      quoted(line + first, last - first + 1) +
+                                      " lies outside the x and y fields and is ignored");
+        }
+    }
+    const char* tab = static_cast<const char*>(std::memchr(line, '\t', end));
+    if (tab != nullptr && tab - line < outlineYColumn + outlineFieldChars) {
+        warn(read.lineNumber, "tab in column " + std::to_string(tab - line) +
+                                  ": the program counts it as one column");
+    }
+}
+
+void checkPointLine(const Read& read) {
+    const char* line = read.line;
+    int end = line[read.length - 1] == '\n' ? read.length - 1 : read.length;
+    bool blank = std::all_of(line, line + end, [](char c) { return c == ' ' || c == '\t'; });
+    if (blank && end < outlineXColumn) {
+        int source = writer[outlineXColumn];
+        std::string point = "(" + number(read.x) + ", " + number(read.y) + ")";
+        if (source != 0 && source == writer[outlineYColumn] && pointLines.count(source)) {
+            warn(read.lineNumber, "blank line in a section repeats the point " + point +
+                                      " of line " + std::to_string(source));
+        } else {
+            std::string from = source == 0 ? "bytes no line has written"
+                                           : "bytes of line " + std::to_string(source);
+            warn(read.lineNumber,
+                 "blank line in a section stores a point " + point + " from " + from);
+        }
+        return;
+    }
+    checkField(read, "x", outlineXColumn);
+    checkField(read, "y", outlineYColumn);
+    checkOutsideFields(read);
+}
+
+// What a read became, for the rest of a long line.
+std::string readKind(const Read& read) {
+    switch (read.kind) {
+    case outlinePHeader:
+        return "a P header";
+    case outlineTpHeader:
+        return "a TP header";
+    case outlineTlHeader:
+        return "a TL header";
+    case outlineHidden:
+        return "hidden in a TL stretch";
+    case outlineStray:
+        return "skipped";
+    default:
+        return "a point (" + number(read.x) + ", " + number(read.y) + ")";
+    }
+}
+
+double cross(double ax, double ay, double bx, double by) {
+    return ax * by - ay * bx;
+}
+
+// Whether segments pq and rs meet, touching included.
+bool segmentsMeet(const Vertex& p, const Vertex& q, const Vertex& r, const Vertex& s) {
+    auto side = [](const Vertex& a, const Vertex& b, const Vertex& c) {
+        double value = cross(b.x - a.x, b.y - a.y, c.x - a.x, c.y - a.y);
+        return (value > 0) - (value < 0);
+    };
+    int d1 = side(p, q, r), d2 = side(p, q, s), d3 = side(r, s, p), d4 = side(r, s, q);
+    if (d1 * d2 > 0 || d3 * d4 > 0) {
+        return false;
+    }
+    if (d1 == 0 && d2 == 0) {
+        // Collinear: they meet when their extents overlap.
+        return std::max(std::min(p.x, q.x), std::min(r.x, s.x)) <=
+                   std::min(std::max(p.x, q.x), std::max(r.x, s.x)) &&
+               std::max(std::min(p.y, q.y), std::min(r.y, s.y)) <=
+                   std::min(std::max(p.y, q.y), std::max(r.y, s.y));
+    }
+    return true;
+}
+
+// One GL_POLYGON fills a convex outline correctly; anything else is warned about.
+void checkShape(const Polygon& polygon) {
+    std::vector<Vertex> v;
+    for (const Vertex& point : polygon.points) {
+        if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
+            return; // already warned about at its field
+        }
+        if (v.empty() || point.x != v.back().x || point.y != v.back().y) {
+            v.push_back(point);
+        }
+    }
+    while (v.size() > 1 && v.back().x == v.front().x && v.back().y == v.front().y) {
+        v.pop_back();
+    }
+    std::string name = polygonName(polygon);
+    int n = static_cast<int>(v.size());
+    // Flat when every point lies on the line from the first to the one farthest from it.
+    int far = 0;
+    for (int i = 1; i < n; ++i) {
+        if (std::hypot(v[i].x - v[0].x, v[i].y - v[0].y) >
+            std::hypot(v[far].x - v[0].x, v[far].y - v[0].y)) {
+            far = i;
+        }
+    }
+    double fx = v[far].x - v[0].x, fy = v[far].y - v[0].y;
+    bool flat = std::all_of(v.begin(), v.end(), [&](const Vertex& p) {
+        return std::fabs(cross(fx, fy, p.x - v[0].x, p.y - v[0].y)) <= 1e-9 * (fx * fx + fy * fy);
+    });
+    if (n < 3 || flat) {
+        warn(polygon.points.front().line, name + " has no area: its points lie on one line");
+        return;
+    }
+    double area = 0;
+    for (int i = 0; i < n; ++i) {
+        area += cross(v[i].x, v[i].y, v[(i + 1) % n].x, v[(i + 1) % n].y);
+    }
+    double orientation = area > 0 ? 1 : -1;
+    int reflexLine = 0, foldLine = 0;
+    double turning = 0;
+    for (int i = 0; i < n; ++i) {
+        const Vertex& a = v[(i + n - 1) % n];
+        const Vertex& b = v[i];
+        const Vertex& c = v[(i + 1) % n];
+        double ex = b.x - a.x, ey = b.y - a.y, fx = c.x - b.x, fy = c.y - b.y;
+        double turn = cross(ex, ey, fx, fy);
+        double along = ex * fx + ey * fy;
+        double tolerance = 1e-9 * std::hypot(ex, ey) * std::hypot(fx, fy);
+        if (turn * orientation < -tolerance && reflexLine == 0) {
+            reflexLine = b.line;
+        }
+        if (std::fabs(turn) <= tolerance && along < 0 && foldLine == 0) {
+            foldLine = b.line;
+        }
+        turning += std::atan2(turn, along);
+    }
+    const char* wrongly = ": one GL_POLYGON draws it wrongly";
+    if (foldLine != 0) {
+        warn(foldLine, name + " turns straight back on itself" + wrongly);
+        return;
+    }
+    int windings = static_cast<int>(std::lround(std::fabs(turning) / (2 * M_PI)));
+    if (reflexLine == 0 && windings == 1) {
+        return;
+    }
+    for (int i = 0; i < n; ++i) {
+        for (int j = i + 2; j < n; ++j) {
+            if (i == 0 && j == n - 1) {
+                continue; // neighbours through the closing edge
+            }
+            if (segmentsMeet(v[i], v[(i + 1) % n], v[j], v[(j + 1) % n])) {
+                warn(v[i].line, name + " crosses itself (its edges from lines " +
+                                    std::to_string(v[i].line) + " and " +
+                                    std::to_string(v[j].line) + " meet)" + wrongly);
+                return;
+            }
+        }
+    }
+    warn(reflexLine, name + " is concave (it turns the other way at this point)" + wrongly);
+}
+
+void checkPolygon(const Polygon& polygon) {
+    std::string name = polygonName(polygon);
+    size_t count = polygon.points.size();
+    if (count == 0) {
+        if (polygon.dropped > 0) {
+            return; // the warning about the full table covers it
+        }
+        warn(polygon.headerLine, tableName(polygon.tp) +
+                                     " section holds no points: it draws "
+                                     "nothing but uses polygon id " +
+                                     std::to_string(polygon.id));
+        return;
+    }
+    if (count < 3) {
+        warn(polygon.headerLine, name + " has only " + std::to_string(count) + " point" +
+                                     (count == 1 ? "" : "s") + ": fewer than three draw no face");
+    } else {
+        checkShape(polygon);
+    }
+    int outside = 0, firstLine = 0;
+    double farthest = 0;
+    for (const Vertex& point : polygon.points) {
+        double distance = std::hypot(point.x - centreX, point.y - centreY);
+        if (std::isfinite(distance) && distance > viewReach) {
+            if (outside++ == 0) {
+                firstLine = point.line;
+            }
+            farthest = std::max(farthest, distance);
+        }
+    }
+    if (outside > 0) {
+        warn(firstLine, name + " leaves the view at scale 2: " + std::to_string(outside) +
+                            " point" + (outside == 1 ? " lies" : "s lie") + " farther than " +
+                            number(viewReach) + " from (-2.57, 0.01), up to " + number(farthest));
+    }
+}
+
+void listTable(bool tp, const std::vector<Polygon>& polygons, std::ostream& out) {
+    out << tableName(tp) << " table\n";
+    int drawn = 0, points = 0;
+    for (const Polygon& polygon : polygons) {
+        if (polygon.tp != tp || polygon.points.empty()) {
+            continue;
+        }
+        double x0 = HUGE_VAL, x1 = -HUGE_VAL, y0 = HUGE_VAL, y1 = -HUGE_VAL;
+        for (const Vertex& point : polygon.points) {
+            x0 = std::fmin(x0, point.x);
+            x1 = std::fmax(x1, point.x);
+            y0 = std::fmin(y0, point.y);
+            y1 = std::fmax(y1, point.y);
+        }
+        out << "  polygon " << polygon.id << ": " << polygon.points.size() << " points, "
+            << colourClass(polygon) << ", x " << number(x0) << " to " << number(x1) << ", y "
+            << number(y0) << " to " << number(y1) << " (lines " << polygon.points.front().line
+            << "-" << polygon.points.back().line << ")\n";
+        ++drawn;
+        points += static_cast<int>(polygon.points.size());
+    }
+    out << "  total: " << drawn << (drawn == 1 ? " polygon, " : " polygons, ") << points
+        << (points == 1 ? " point\n" : " points\n");
+}
+
+} // namespace
+
+int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
+    FILE* stream = std::fopen(path, "r");
+    if (stream == nullptr) {
+        err << "logotipo-outline: cannot open " << path << ": " << std::strerror(errno) << "\n";
+        return toolUnreadable;
+    }
+    // One load into fresh tables, as the program's first frame.
+    FILE* saved = outlineFile;
+    outlineFile = stream;
+    resetOutline();
+    reads.clear();
+    warnings.clear();
+    outlineWatcher = keepRead;
+    loadOutline();
+    outlineWatcher = nullptr;
+    outlineFile = saved;
+    int readError = ferror(stream) ? errno : 0;
+    std::fclose(stream);
+
+    std::vector<Polygon> polygons;
+    Polygon* section = nullptr;
+    int tlLine = 0, tlFirst = 0, tlLast = 0, tlReads = 0, tlHeaders = 0;
+    int dropped[2] = {}, droppedFirst[2] = {}, droppedLast[2] = {};
+    int crFirst = 0, crLast = 0, crLines = 0;
+    int previousLine = 0, longWarned = 0;
+    std::memset(writer, 0, sizeof writer);
+    pointLines.clear();
+
+    auto endTl = [&]() {
+        if (tlLine == 0) {
+            return;
+        }
+        if (tlReads == 0) {
+            warn(tlLine, "TL stretch hides no line");
+        } else {
+            warn(tlLine, "TL stretch: lines " + std::to_string(tlFirst) + "-" +
+                             std::to_string(tlLast) + " are ignored (" + std::to_string(tlHeaders) +
+                             (tlHeaders == 1 ? " P header" : " P headers") + " among " +
+                             std::to_string(tlReads) + " lines)");
+        }
+        tlLine = 0;
+    };
+    auto endCarriageReturns = [&]() {
+        if (crLines > 0) {
+            warn(crFirst, crLines == 1 ? std::string("carriage return removed")
+                                       : "carriage returns removed on " + std::to_string(crLines) +
+                                             " lines, up to line " + std::to_string(crLast));
+        }
+        crLines = 0;
+    };
+
+    for (const Read& read : reads) {
+        if (read.kind == outlineReadFailed) {
+            err << "logotipo-outline: cannot read " << path << ": read failed at line "
+                << read.lineNumber << " (" << std::strerror(readError ? readError : EIO) << ")\n";
+            return toolUnreadable;
+        }
+        if (read.kind == outlineCtrlZ) {
+            warn(read.lineNumber, "Ctrl-Z (byte 26) ends the data: nothing after it is read");
+            continue;
+        }
+        // A read that begins in the line the previous one began in is the rest of a long line.
+        bool rest = read.lineNumber == previousLine;
+        if (rest && longWarned != read.lineNumber) {
+            warn(read.lineNumber, "longer than " + std::to_string(longestLine) +
+                                      " characters: the program reads the rest (from column " +
+                                      std::to_string(outlineLineBuffer - 1) +
+                                      ") as a line of its own, " + readKind(read));
+            longWarned = read.lineNumber;
+        }
+        previousLine = read.lineNumber;
+        if (read.carriageReturns > 0) {
+            if (crLines > 0 && read.lineNumber > crLast + 1) {
+                endCarriageReturns();
+            }
+            if (crLines++ == 0) {
+                crFirst = read.lineNumber;
+            }
+            crLast = read.lineNumber;
+        }
+        if (read.kind != outlineHidden) {
+            endTl();
+        }
+        switch (read.kind) {
+        case outlinePHeader:
+        case outlineTpHeader:
+            polygons.push_back(
+                {read.kind == outlineTpHeader, read.polygonId, read.lineNumber, {}, 0});
+            section = &polygons.back();
+            break;
+        case outlineTlHeader:
+            section = nullptr;
+            tlLine = read.lineNumber;
+            tlReads = tlHeaders = 0;
+            break;
+        case outlineHidden:
+            if (tlReads++ == 0) {
+                tlFirst = read.lineNumber;
+            }
+            tlLast = read.lineNumber;
+            tlHeaders += read.line[0] == 'P';
+            break;
+        case outlineStray:
+            section = nullptr;
+            warn(read.lineNumber, "skipped: neither a header (P, TP, TL) nor inside a section");
+            break;
+        case outlinePoint:
+        case outlineDropped:
+            if (!rest) {
+                checkPointLine(read);
+            }
+            if (read.kind == outlinePoint) {
+                section->points.push_back({read.x, read.y, read.lineNumber});
+            } else {
+                ++section->dropped;
+                int table = section->tp ? 1 : 0;
+                if (dropped[table]++ == 0) {
+                    droppedFirst[table] = read.lineNumber;
+                }
+                droppedLast[table] = read.lineNumber;
+            }
+            break;
+        default:
+            break;
+        }
+        if ((read.kind == outlinePoint || read.kind == outlineDropped) && !rest &&
+            read.length > outlineXColumn) {
+            pointLines.insert(read.lineNumber);
+        }
+        for (int column = 0; column <= read.length && column < outlineLineBuffer; ++column) {
+            writer[column] = read.lineNumber;
+        }
+    }
+    endTl();
+    endCarriageReturns();
+    for (int table = 0; table < 2; ++table) {
+        if (dropped[table] > 0) {
+            warn(droppedFirst[table], "dropped: the " + tableName(table == 1) + " table is full (" +
+                                          std::to_string(tableCapacity) + " points); " +
+                                          std::to_string(dropped[table]) + " points up to line " +
+                                          std::to_string(droppedLast[table]) + " are not stored");
+        }
+    }
+    for (const Polygon& polygon : polygons) {
+        checkPolygon(polygon);
+    }
+    bool nothing = std::none_of(polygons.begin(), polygons.end(),
+                                [](const Polygon& p) { return !p.points.empty(); });
+    if (nothing) {
+        warn(1, "no points: the program draws nothing");
+    }
+
+    out << path << ", as the program's first frame reads it:\n";
+    listTable(false, polygons, out);
+    listTable(true, polygons, out);
+    std::stable_sort(warnings.begin(), warnings.end(),
+                     [](const Warning& a, const Warning& b) { return a.line < b.line; });
+    for (const Warning& warning : warnings) {
+        out << "line " << warning.line << ": " << warning.text << "\n";
+    }
+    if (warnings.empty()) {
+        out << "no warnings\n";
+        return toolClean;
+    }
+    out << warnings.size() << (warnings.size() == 1 ? " warning\n" : " warnings\n");
+    return toolWarned;
+}
