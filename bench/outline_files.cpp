@@ -6,11 +6,11 @@
 #include <cstdio>
 #include <unistd.h>
 
-const BenchFile benchFiles[5] = {{"full file", outlineSlots - 1, outlineSlots - 1},
-                                 {"10 points", 5, 5},
-                                 {"100 points", 50, 50},
-                                 {"1000 points", 500, 500},
-                                 {"100000 points", 50000, 50000}};
+const BenchFile benchFiles[5] = {{"full", outlineSlots - 1, outlineSlots - 1},
+                                 {"points:10", 5, 5},
+                                 {"points:100", 50, 50},
+                                 {"points:1000", 500, 500},
+                                 {"points:100000", 50000, 50000}};
 
 namespace {
 

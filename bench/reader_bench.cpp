@@ -56,19 +56,25 @@ void fgetsBench(benchmark::State& state, const Subject* subject) {
     countBytes(state, *subject, before);
 }
 
-// Prints as the console does and keeps each run's CPU time per load, in seconds.
+// Prints as the console does, but of repeated runs only the median, and keeps each
+// printed run's CPU time per load, in seconds.
 class RatioReporter : public benchmark::ConsoleReporter {
   public:
     std::map<std::string, double> cpuTime;
 
     void ReportRuns(const std::vector<Run>& runs) override {
+        std::vector<Run> shown;
         for (const Run& run : runs) {
-            if (run.run_type == Run::RT_Iteration || run.aggregate_name == "median") {
+            bool repeated = run.repetitions > 1;
+            if (repeated ? run.aggregate_name == "median" : run.run_type == Run::RT_Iteration) {
+                shown.push_back(run);
                 cpuTime[run.run_name.function_name] =
                     run.GetAdjustedCPUTime() / benchmark::GetTimeUnitMultiplier(run.time_unit);
             }
         }
-        ConsoleReporter::ReportRuns(runs);
+        if (!shown.empty()) {
+            ConsoleReporter::ReportRuns(shown);
+        }
     }
 };
 
