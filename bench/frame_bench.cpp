@@ -87,13 +87,22 @@ double median(std::vector<double> values) {
     return n % 2 ? values[n / 2] : (values[n / 2 - 1] + values[n / 2]) / 2;
 }
 
-// Median over the rounds of a per-round quotient, so that slow rounds cancel out.
+// Medians over the rounds of per-round comparisons, so that slow rounds cancel out.
 double medianRatio(const std::vector<double>& top, const std::vector<double>& bottom) {
     std::vector<double> ratios;
     for (size_t i = 0; i < top.size(); ++i) {
         ratios.push_back(top[i] / bottom[i]);
     }
     return median(ratios);
+}
+
+// Milliseconds a frame at the first rate takes longer than one at the second.
+double medianExtraMs(const std::vector<double>& slowFps, const std::vector<double>& fastFps) {
+    std::vector<double> extra;
+    for (size_t i = 0; i < slowFps.size(); ++i) {
+        extra.push_back(1e3 / slowFps[i] - 1e3 / fastFps[i]);
+    }
+    return median(extra);
 }
 
 void report() {
@@ -113,7 +122,7 @@ void report() {
         std::printf("%-14s %9.1f %8.3f %9.1f %8.3f %8.3f %8.3f %8.3f %14.2f\n",
                     files[file].name.c_str(), realFps, median(real.cpuMs), onceFps,
                     median(once.cpuMs), medianRatio(real.fps, once.fps),
-                    1e3 / realFps - 1e3 / onceFps, 1e3 / onceFps - 1e3 / floorFps,
+                    medianExtraMs(real.fps, once.fps), medianExtraMs(once.fps, floor.fps),
                     median(real.allocations) - median(once.allocations));
     }
     std::printf("%-14s %9.1f %8.3f   (the window's floor)\n", "clear and swap", floorFps,
@@ -132,8 +141,8 @@ void report() {
                         medianRatio(variants[2 * file].fps, variants[2 * file + 1].fps));
         }
     }
-    std::printf("reading = 1/fps(real) - 1/fps(once); drawing = 1/fps(once) - 1/fps(clear and "
-                "swap)\n");
+    std::printf("reading = 1/fps(real) - 1/fps(once), drawing = 1/fps(once) - 1/fps(clear and "
+                "swap), each the median over the rounds; cpu ms: all threads of this process\n");
 }
 
 // Starts a batch from the program's first frame: fresh tables and animation.
