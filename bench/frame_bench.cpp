@@ -70,6 +70,13 @@ int frames = 80;
 int rounds = 10;
 
 int roundsDone = 0, current = 0, frameInBatch = -warmUpFrames;
+
+// The variant of the current batch: every other round runs each file's pair the other way
+// round, so that neither of the two always follows the same batch.
+Variant& currentVariant() {
+    bool swapped = roundsDone % 2 == 1 && current + 1 < static_cast<int>(variants.size());
+    return variants[swapped ? current ^ 1 : current];
+}
 const AnimationState startAnimation = animation;
 std::chrono::steady_clock::time_point started;
 double cpuStarted;
@@ -157,7 +164,7 @@ void beginBatch(const Variant& variant) {
 
 // The display callback: warm-up frames, then the timed ones, then the next batch.
 void benchFrame() {
-    Variant& variant = variants[current];
+    Variant& variant = currentVariant();
     if (frameInBatch == 0) {
         animation = startAnimation;
         allocationsAtStart = allocationCount();
@@ -182,7 +189,7 @@ void benchFrame() {
         }
     }
     frameInBatch = -warmUpFrames;
-    beginBatch(variants[current]);
+    beginBatch(currentVariant());
 }
 
 // The sample logo and the generated files, or only the one named; the generated ones are
