@@ -363,3 +363,199 @@ TEST(Reader, NumberSyntax) {
         ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << '"' << field << '"';
     }
 }
+
+namespace {
+
+// What one read left behind: its count, its carriage returns and the whole line buffer.
+struct ReadResult {
+    int length;
+    int carriageReturns;
+    std::string buffer;
+};
+
+std::vector<ReadResult> watchedReads;
+
+void recordRead(const OutlineEvent& event) {
+    if (event.kind != outlineCtrlZ && event.kind != outlineReadFailed) {
+        watchedReads.push_back(
+            {event.length, event.carriageReturns, std::string(event.line, outlineLineBuffer)});
+    }
+}
+
+// The reads of one load by the line rules alone, one byte at a time: carriage returns
+// dropped, at most 79 characters up to and including a line feed, a Ctrl-Z ending the data.
+// buffer holds the line buffer as the load finds it and is left as the load leaves it.
+std::vector<ReadResult> expectedReads(const std::string& bytes, std::string& buffer) {
+    std::vector<ReadResult> reads;
+    size_t at = 0;
+    bool ended = false;
+    while (!ended) {
+        int length = 0;
+        int carriageReturns = 0;
+        while (length < outlineLineBuffer - 1) {
+            if (at == bytes.size() || bytes[at] == '\x1a') {
+                ended = true;
+                break;
+            }
+            char c = bytes[at++];
+            if (c == '\r') {
+                ++carriageReturns;
+                continue;
+            }
+            buffer[length++] = c;
+            if (c == '\n') {
+                break;
+            }
+        }
+        if (length == 0) {
+            break;
+        }
+        buffer[length] = '\0';
+        reads.push_back({length, carriageReturns, buffer});
+    }
+    return reads;
+}
+
+// Loads text twice from the stream and checks every read of both loads against the rules.
+void expectReadsFollowTheRules(const std::string& text, FILE* stream, const std::string& what) {
+    resetOutline();
+    outlineFile = stream;
+    outlineWatcher = recordRead;
+    std::vector<ReadResult> loads[2];
+    for (std::vector<ReadResult>& reads : loads) {
+        watchedReads.clear();
+        loadOutline();
+        reads = watchedReads;
+    }
+    outlineWatcher = nullptr;
+    std::string buffer(outlineLineBuffer, '\0');
+    for (int load = 0; load < 2; ++load) {
+        const std::vector<ReadResult>& got = loads[load];
+        std::vector<ReadResult> expected = expectedReads(text, buffer);
+        ASSERT_EQ(got.size(), expected.size()) << what << ", load " << load + 1;
+        for (size_t i = 0; i < expected.size(); ++i) {
+            ASSERT_TRUE(got[i].length == expected[i].length &&
+                        got[i].carriageReturns == expected[i].carriageReturns &&
+                        got[i].buffer == expected[i].buffer)
+                << what << ", load " << load + 1 << ", read " << i << ": took " << got[i].length
+                << " with " << got[i].carriageReturns << " carriage returns, expected "
+                << expected[i].length << " with " << expected[i].carriageReturns;
+        }
+    }
+}
+
+// A stream on a real file, so that reads go through the system as the program's do.
+FILE* fileWith(const std::string& text) {
+    FILE* file = std::tmpfile();
+    if (file) {
+        std::fwrite(text.data(), 1, text.size(), file);
+        std::fflush(file);
+    }
+    return file;
+}
+
+} // namespace
+
+TEST(Reader, LinesAcrossTheChunkBoundary) {
+    // The reader takes the file in 64 KiB chunks. A first line of `shift` characters moves
+    // the boundary through every column of the point lines that follow, ended by a line
+    // feed or by a carriage return and line feed (which the boundary may part).
+    for (const char* ending : {"\n", "\r\n"}) {
+        for (int shift = 0; shift <= 46; ++shift) {
+            std::string text = "P" + std::string(shift, ' ') + ending;
+            for (int i = 0; text.size() < 70000; ++i) {
+                std::string line = pointLine(std::to_string(i % 9973), "-" + std::to_string(i));
+                line.pop_back();
+                text += line + ending;
+            }
+            FILE* file = fileWith(text);
+            ASSERT_NE(file, nullptr);
+            expectReadsFollowTheRules(text, file, "shift " + std::to_string(shift));
+            std::fclose(file);
+            outlineFile = nullptr;
+            if (HasFatalFailure()) {
+                return;
+            }
+        }
+    }
+}
+
+TEST(Reader, EveryReadFollowsTheLineRules) {
+    // Carriage returns and Ctrl-Z where a line is copied whole, and around it.
+    const std::string pointText = pointLine("1.5", "-2");
+    const std::string cases[] = {
+        "P\r\n" + pointText.substr(0, 44) + "\r\n",          // ending in CR LF
+        "P\n12\r34\r\n" + pointText,                         // a lone CR before a CR LF
+        "P\n1234\r\r\n" + pointText,                         // two CRs before the line feed
+        "P\n\r\n\r\r\n\n" + pointText,                       // blank lines with CRs
+        "P\n" + pointText + "\x1a" + pointText,              // Ctrl-Z after a line feed
+        "P\n" + pointText.substr(0, 30) + "\x1a\n",          // Ctrl-Z before the line feed
+        "P\n" + std::string(78, '7') + "\r\n" + pointText,   // 78 characters and CR LF
+        "P\n" + std::string(79, '7') + "\r\n" + pointText,   // 79: the CR LF is its own read
+        "P\n" + std::string(77, '7') + "\r\r\n" + pointText, // 77, two CRs: one read
+        "P\n" + std::string(200, '7') + "\n" + pointText,    // one line, three reads
+        "P\n" + pointText + "\r",                            // a CR as the last byte
+        "\r\r\r",                                            // nothing but CRs
+    };
+    int index = 0;
+    for (const std::string& text : cases) {
+        openText(text);
+        expectReadsFollowTheRules(text, outlineFile, "case " + std::to_string(index++));
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+
+    // Random lines of every length around the limits, with CRs inside and at their ends,
+    // sometimes a Ctrl-Z, in files up to three chunks long.
+    std::mt19937 random(2024);
+    const int lengths[] = {0, 1, 2, 30, 36, 43, 44, 45, 77, 78, 79, 80, 81, 120, 200};
+    const char alphabet[] = "    0123456789.-eEPTL";
+    for (int n = 0; n < 200; ++n) {
+        size_t size = n % 10 == 0 ? 140000 : random() % 3000;
+        std::string text;
+        while (text.size() < size) {
+            int length = lengths[random() % (sizeof lengths / sizeof lengths[0])];
+            for (int i = 0; i < length; ++i) {
+                text += random() % 64 == 0 ? '\r' : alphabet[random() % (sizeof alphabet - 1)];
+            }
+            int ending = random() % 8;
+            text += ending == 0 ? "\r\n" : ending == 1 ? "\r\r\n" : "\n";
+        }
+        if (!text.empty() && random() % 4 == 0) {
+            text[random() % text.size()] = '\x1a';
+        }
+        openText(text);
+        expectReadsFollowTheRules(text, outlineFile, "random file " + std::to_string(n));
+        if (HasFatalFailure()) {
+            return;
+        }
+    }
+}
+
+TEST(Reader, EveryLeadingByteConvertsAsTheCLibraryDoes) {
+    // Only the six white-space characters are skipped before a number; any other byte in
+    // front of it leaves no number, and one in front of a word leaves the word unread.
+    for (int c = 1; c < 256; ++c) {
+        for (const char* rest : {"1", "+INF"}) {
+            std::string field = std::string(1, static_cast<char>(c)) + rest;
+            char* end = nullptr;
+            double expected = std::strtod(field.c_str(), &end);
+            int used = -1;
+            double value = convertField(field.c_str(), &used);
+            ASSERT_EQ(used, end - field.c_str()) << "byte " << c << " before " << rest;
+            ASSERT_EQ(value, expected) << "byte " << c << " before " << rest;
+        }
+        // A word needs all three of its letters, in upper case.
+        for (const char* stem : {"+IN", "-NA"}) {
+            std::string field = stem + std::string(1, static_cast<char>(c));
+            char* end = nullptr;
+            double expected = c == 'f' || c == 'n' ? 0 : std::strtod(field.c_str(), &end);
+            int expectedUsed = c == 'f' || c == 'n' ? 0 : static_cast<int>(end - field.c_str());
+            int used = -1;
+            double value = convertField(field.c_str(), &used);
+            ASSERT_EQ(used, expectedUsed) << field;
+            ASSERT_EQ(std::memcmp(&value, &expected, sizeof value), 0) << field;
+        }
+    }
+}

@@ -35,12 +35,22 @@ bool readFailed;    // a read has failed; sticky, as nothing may clear it
 bool dataEnded;     // end of file or a Ctrl-Z reached in this load
 int lineNumber;     // physical line the next read starts in
 int carriageReturns;
+// Where the chunk's first Ctrl-Z stands, and its first carriage return at or after
+// chunkPos (updated when chunkPos passes it); chunkEnd for none. A line that ends before
+// both is copied in one go.
+size_t ctrlZPos, crPos;
 
 void report(OutlineEventKind kind, int length, int polygonId = 0, int slot = 0, double x = 0,
             double y = 0) {
     OutlineEvent event{kind, lineNumber, length, carriageReturns, lineBuffer, polygonId,
                        slot, x,          y};
     outlineWatcher(event);
+}
+
+// The index of the first byte at or after from in the chunk, or chunkEnd for none.
+size_t findInChunk(unsigned char byte, size_t from) {
+    const void* found = std::memchr(chunk + from, byte, chunkEnd - from);
+    return found ? static_cast<size_t>(static_cast<const unsigned char*>(found) - chunk) : chunkEnd;
 }
 
 // Refills the chunk; false when nothing more comes in this load.
@@ -60,7 +70,47 @@ bool refill() {
     if (chunkEnd == 0) {
         return refill();
     }
+    ctrlZPos = findInChunk(ctrlZ, 0);
+    crPos = findInChunk('\r', 0);
     return true;
+}
+
+// The common read: a line feed within the next 79 bytes of the chunk and no Ctrl-Z before
+// it, nor any carriage return but one right before the line feed. Copies the line and
+// returns its count of characters, or 0 to leave the read to readLine's byte loop.
+int readWholeLine() {
+    size_t span = chunkEnd - chunkPos;
+    if (span > static_cast<size_t>(maxLineChars)) {
+        span = maxLineChars;
+    }
+    const void* found = std::memchr(chunk + chunkPos, '\n', span);
+    if (found == nullptr) {
+        return 0;
+    }
+    size_t lineFeed = static_cast<size_t>(static_cast<const unsigned char*>(found) - chunk);
+    if (ctrlZPos < lineFeed) {
+        return 0;
+    }
+    if (crPos < chunkPos) {
+        crPos = findInChunk('\r', chunkPos);
+    }
+    size_t spanned = lineFeed + 1 - chunkPos;
+    size_t taken = spanned;
+    carriageReturns = 0;
+    if (crPos + 1 == lineFeed) {
+        // A line ending in carriage return and line feed: the line feed closes up.
+        taken = spanned - 1;
+        carriageReturns = 1;
+        std::memcpy(lineBuffer, chunk + chunkPos, taken - 1);
+        lineBuffer[taken - 1] = '\n';
+    } else if (crPos < lineFeed) {
+        return 0;
+    } else {
+        std::memcpy(lineBuffer, chunk + chunkPos, taken);
+    }
+    lineBuffer[taken] = '\0';
+    chunkPos = lineFeed + 1;
+    return static_cast<int>(taken);
 }
 
 // One read as fgets does it into the 80-byte buffer, with carriage returns removed first
@@ -69,7 +119,10 @@ int readLine() {
     if (dataEnded || readFailed) {
         return 0;
     }
-    int taken = 0;
+    int taken = readWholeLine();
+    if (taken > 0) {
+        return taken;
+    }
     carriageReturns = 0;
     while (taken < maxLineChars) {
         if (chunkPos == chunkEnd && !refill()) {
