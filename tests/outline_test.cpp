@@ -457,13 +457,13 @@ FILE* fileWith(const std::string& text) {
 } // namespace
 
 TEST(Reader, LinesAcrossTheChunkBoundary) {
-    // The reader takes the file in 64 KiB chunks. A first line of `shift` characters moves
+    // The reader takes the file in 128 KiB chunks. A first line of `shift` characters moves
     // the boundary through every column of the point lines that follow, ended by a line
     // feed or by a carriage return and line feed (which the boundary may part).
     for (const char* ending : {"\n", "\r\n"}) {
         for (int shift = 0; shift <= 46; ++shift) {
             std::string text = "P" + std::string(shift, ' ') + ending;
-            for (int i = 0; text.size() < 70000; ++i) {
+            for (int i = 0; text.size() < 140000; ++i) {
                 std::string line = pointLine(std::to_string(i % 9973), "-" + std::to_string(i));
                 line.pop_back();
                 text += line + ending;
@@ -512,7 +512,7 @@ TEST(Reader, EveryReadFollowsTheLineRules) {
     const int lengths[] = {0, 1, 2, 30, 36, 43, 44, 45, 77, 78, 79, 80, 81, 120, 200};
     const char alphabet[] = "    0123456789.-eEPTL";
     for (int n = 0; n < 200; ++n) {
-        size_t size = n % 10 == 0 ? 140000 : random() % 3000;
+        size_t size = n % 10 == 0 ? 280000 : random() % 3000;
         std::string text;
         while (text.size() < size) {
             int length = lengths[random() % (sizeof lengths / sizeof lengths[0])];

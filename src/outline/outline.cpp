@@ -17,7 +17,9 @@ constexpr int maxLineChars = outlineLineBuffer - 1; // what one read takes at mo
 constexpr int pKind = 1;
 constexpr int tpKind = 3;
 constexpr unsigned char ctrlZ = 26;
-constexpr size_t chunkBytes = 64 * 1024;
+// Room for a file that fills both tables with plain point lines (about 77 KB), so that
+// such a file is taken in one read and the read that finds its end.
+constexpr size_t chunkBytes = 128 * 1024;
 
 // Reader state, living for the whole run. The line buffer is never cleared: a short line
 // leaves the tail of an earlier, longer one in place, and the fields are cut from it.
