@@ -257,18 +257,20 @@ double convertShortField(const char* text, int* used) {
 }
 
 void storePoint(int kind, int taken) {
+    OutlinePoint* table = kind == pKind ? pTable : tpTable;
+    int& nextSlot = kind == pKind ? nextSlotP : nextSlotTP;
+    int polygonId = kind == pKind ? polygonIdP : polygonIdTP;
+    // Points past the last slot are dropped; only a watcher still wants their values.
+    bool fits = nextSlot < outlineSlots;
+    if (!fits && !outlineWatcher) {
+        return;
+    }
     std::memcpy(xText, lineBuffer + outlineXColumn, outlineFieldChars);
     std::memcpy(yText, lineBuffer + outlineYColumn, outlineFieldChars);
     xText[outlineFieldChars] = '\0';
     yText[outlineFieldChars] = '\0';
     double x = convertShortField(xText, nullptr);
     double y = convertShortField(yText, nullptr);
-
-    OutlinePoint* table = kind == pKind ? pTable : tpTable;
-    int& nextSlot = kind == pKind ? nextSlotP : nextSlotTP;
-    int polygonId = kind == pKind ? polygonIdP : polygonIdTP;
-    // Points past the last slot are dropped; the slot counter still counts them.
-    bool fits = nextSlot < outlineSlots;
     if (fits) {
         table[nextSlot] = OutlinePoint{polygonId, x, y};
     }
