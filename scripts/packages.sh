@@ -17,3 +17,7 @@ need_packages() {
 
 # What building the program needs.
 BUILD_PACKAGES="cmake make g++ freeglut3-dev libgl-dev"
+
+# What the authoring tools add: SVG parsing, polygon booleans, tessellation, fonts.
+AUTHORING_PACKAGES="libsvgpp-dev libxml2-dev libpolyclipping-dev libglu1-mesa-dev libfontconfig-dev
+    libfreetype-dev libharfbuzz-dev pkg-config fonts-dejavu-core"

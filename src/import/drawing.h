@@ -1,0 +1,78 @@
+// The plain data that the importer's stages pass on: shapes with their curves and paint, as
+// read from an SVG file or set from a font, before any flattening.
+#pragma once
+
+#include <stdexcept>
+#include <string>
+#include <vector>
+
+struct Point {
+    double x, y;
+};
+
+// An affine map: (x, y) -> (a x + c y + e, b x + d y + f), as SVG writes matrix(a b c d e f).
+struct Matrix {
+    double a = 1, b = 0, c = 0, d = 1, e = 0, f = 0;
+};
+
+// One piece of a subpath, from the previous end point: a straight line, or a cubic Bezier
+// with two control points (quadratics and arcs arrive as cubics).
+struct Segment {
+    bool cubic;
+    Point control1, control2, end;
+};
+
+struct Subpath {
+    Point start;
+    std::vector<Segment> segments;
+    bool closed; // a fill always closes it; a stroke draws the closing edge and joins only when set
+};
+
+// 0-255 per channel.
+struct Colour {
+    int r, g, b;
+};
+
+struct Paint {
+    bool set = false;     // false: none
+    Colour colour{0, 0, 0};
+    double opacity = 1;   // fill- or stroke-opacity times every group's opacity, 0 to 1
+};
+
+enum class FillRule { nonZero, evenOdd };
+enum class LineJoin { miter, round, bevel };
+enum class LineCap { butt, round, square };
+
+// One painted element. Its curves are in its own user space; transform takes them to the
+// drawing's space (y down, as SVG), so a stroke can be widened before any non-uniform scale.
+struct Shape {
+    std::vector<Subpath> subpaths;
+    Matrix transform;
+    Paint fill;
+    FillRule fillRule = FillRule::nonZero;
+    Paint stroke;
+    double strokeWidth = 1; // in the shape's user space
+    LineJoin lineJoin = LineJoin::miter;
+    LineCap lineCap = LineCap::butt;
+    double miterLimit = 4;
+    int line = 0; // where the element stands in its source, for messages
+};
+
+struct Box {
+    double x0, y0, x1, y1;
+};
+
+// Shapes in painter's order: a later shape covers the earlier ones where they overlap.
+struct Drawing {
+    std::vector<Shape> shapes;
+    bool clipped = false; // what lies outside clip is not shown
+    Box clip{0, 0, 0, 0};
+    std::vector<std::string> notes; // one line each: what was left out and why
+};
+
+// Input that cannot be imported: malformed XML or SVG, a font or glyph that cannot be had.
+// line is 0 when the failure belongs to no line of a file.
+struct ImportError : std::runtime_error {
+    ImportError(int line, const std::string& message) : std::runtime_error(message), line(line) {}
+    int line;
+};

@@ -1,0 +1,16 @@
+// Setting a name in an installed font, and placing it under a mark.
+#pragma once
+
+#include "drawing.h"
+
+#include <string>
+#include <vector>
+
+// Sets each line of text, centred under the one before, in font (a fontconfig pattern or a
+// font file's path) as dark filled shapes. Throws ImportError for a font that cannot be had
+// or a character the font lacks.
+Drawing setText(const std::vector<std::string>& lines, const std::string& font);
+
+// Moves and scales name to stand centred under mark, as the sample's letters stand under
+// its mark, in mark's space.
+void placeUnder(const Drawing& mark, Drawing* name);
