@@ -125,6 +125,14 @@ TEST(Check, WarnsAboutShapesAndTheView) {
                    });
 }
 
+TEST(Check, AcceptsEmptySectionsOnlyWhereTheyKeepARedId) {
+    expectWarnings("reserved.txt",
+                   {
+                       {3, "P section holds no points: it draws nothing but uses polygon id 3"},
+                       {8, "P section holds no points: it draws nothing but uses polygon id 5"},
+                   });
+}
+
 TEST(Check, WarnsAboutAFullTable) {
     expectWarnings("full.txt",
                    {

@@ -34,9 +34,9 @@ struct Colour {
 };
 
 struct Paint {
-    bool set = false;     // false: none
+    bool set = false; // false: none
     Colour colour{0, 0, 0};
-    double opacity = 1;   // fill- or stroke-opacity times every group's opacity, 0 to 1
+    double opacity = 1; // fill- or stroke-opacity times every group's opacity, 0 to 1
 };
 
 enum class FillRule { nonZero, evenOdd };

@@ -54,6 +54,7 @@ struct Polygon {
     bool tp;
     int id;
     int headerLine;
+    bool reserved; // an empty section meant to keep its id free
     std::vector<Vertex> points;
     int dropped; // points past the last slot of the table
 };
@@ -329,6 +330,9 @@ void checkPolygon(const Polygon& polygon) {
         if (polygon.dropped > 0) {
             return; // the warning about the full table covers it
         }
+        if (polygon.reserved && polygon.id < firstDarkId) {
+            return;
+        }
         warn(polygon.headerLine, tableName(polygon.tp) +
                                      " section holds no points: it draws "
                                      "nothing but uses polygon id " +
@@ -384,160 +388,193 @@ void listTable(bool tp, const std::vector<Polygon>& polygons, std::ostream& out)
         << (points == 1 ? " point\n" : " points\n");
 }
 
-} // namespace
-
-int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
-    FILE* stream = std::fopen(path, "r");
-    if (stream == nullptr) {
-        err << "logotipo-outline: cannot open " << path << ": " << std::strerror(errno) << "\n";
-        return toolUnreadable;
-    }
-    // One load into fresh tables, as the program's first frame.
-    FILE* saved = outlineFile;
-    outlineFile = stream;
-    resetOutline();
-    reads.clear();
-    warnings.clear();
-    outlineWatcher = keepRead;
-    loadOutline();
-    outlineWatcher = nullptr;
-    outlineFile = saved;
-    int readError = ferror(stream) ? errno : 0;
-    std::fclose(stream);
-
+// The state of the walk over the reads: the sections met, the TL stretch and the run of
+// carriage returns still open, and the points each table dropped.
+struct Walk {
     std::vector<Polygon> polygons;
     Polygon* section = nullptr;
     int tlLine = 0, tlFirst = 0, tlLast = 0, tlReads = 0, tlHeaders = 0;
     int dropped[2] = {}, droppedFirst[2] = {}, droppedLast[2] = {};
     int crFirst = 0, crLast = 0, crLines = 0;
     int previousLine = 0, longWarned = 0;
+};
+
+void endTl(Walk& walk) {
+    if (walk.tlLine == 0) {
+        return;
+    }
+    if (walk.tlReads == 0) {
+        warn(walk.tlLine, "TL stretch hides no line");
+    } else {
+        warn(walk.tlLine, "TL stretch: lines " + std::to_string(walk.tlFirst) + "-" +
+                              std::to_string(walk.tlLast) + " are ignored (" +
+                              std::to_string(walk.tlHeaders) +
+                              (walk.tlHeaders == 1 ? " P header" : " P headers") + " among " +
+                              std::to_string(walk.tlReads) + " lines)");
+    }
+    walk.tlLine = 0;
+}
+
+void endCarriageReturns(Walk& walk) {
+    if (walk.crLines > 0) {
+        warn(walk.crFirst, walk.crLines == 1
+                               ? std::string("carriage return removed")
+                               : "carriage returns removed on " + std::to_string(walk.crLines) +
+                                     " lines, up to line " + std::to_string(walk.crLast));
+    }
+    walk.crLines = 0;
+}
+
+// A P header that keeps ids 1-3 free for a red mark still to come, as import writes it.
+bool isReservedHeader(const Read& read) {
+    size_t length = std::strlen(reservedHeader);
+    return read.kind == outlinePHeader && std::strncmp(read.line, reservedHeader, length) == 0 &&
+           (read.line[length] == '\n' || read.line[length] == '\0');
+}
+
+// What one read adds to the sections and to the warnings about lines.
+void walkRead(Walk& walk, const Read& read) {
+    // A read that begins in the line the previous one began in is the rest of a long line.
+    bool rest = read.lineNumber == walk.previousLine;
+    if (rest && walk.longWarned != read.lineNumber) {
+        warn(read.lineNumber, "longer than " + std::to_string(longestLine) +
+                                  " characters: the program reads the rest (from column " +
+                                  std::to_string(outlineLineBuffer - 1) +
+                                  ") as a line of its own, " + readKind(read));
+        walk.longWarned = read.lineNumber;
+    }
+    walk.previousLine = read.lineNumber;
+    if (read.carriageReturns > 0) {
+        if (walk.crLines > 0 && read.lineNumber > walk.crLast + 1) {
+            endCarriageReturns(walk);
+        }
+        if (walk.crLines++ == 0) {
+            walk.crFirst = read.lineNumber;
+        }
+        walk.crLast = read.lineNumber;
+    }
+    if (read.kind != outlineHidden) {
+        endTl(walk);
+    }
+    switch (read.kind) {
+    case outlinePHeader:
+    case outlineTpHeader:
+        walk.polygons.push_back({read.kind == outlineTpHeader,
+                                 read.polygonId,
+                                 read.lineNumber,
+                                 isReservedHeader(read),
+                                 {},
+                                 0});
+        walk.section = &walk.polygons.back();
+        break;
+    case outlineTlHeader:
+        walk.section = nullptr;
+        walk.tlLine = read.lineNumber;
+        walk.tlReads = walk.tlHeaders = 0;
+        break;
+    case outlineHidden:
+        if (walk.tlReads++ == 0) {
+            walk.tlFirst = read.lineNumber;
+        }
+        walk.tlLast = read.lineNumber;
+        walk.tlHeaders += read.line[0] == 'P';
+        break;
+    case outlineStray:
+        walk.section = nullptr;
+        warn(read.lineNumber, "skipped: neither a header (P, TP, TL) nor inside a section");
+        break;
+    case outlinePoint:
+    case outlineDropped:
+        if (!rest) {
+            checkPointLine(read);
+        }
+        if (read.kind == outlinePoint) {
+            walk.section->points.push_back({read.x, read.y, read.lineNumber});
+        } else {
+            ++walk.section->dropped;
+            int table = walk.section->tp ? 1 : 0;
+            if (walk.dropped[table]++ == 0) {
+                walk.droppedFirst[table] = read.lineNumber;
+            }
+            walk.droppedLast[table] = read.lineNumber;
+        }
+        if (!rest && read.length > outlineXColumn) {
+            pointLines.insert(read.lineNumber);
+        }
+        break;
+    default:
+        break;
+    }
+    for (int column = 0; column <= read.length && column < outlineLineBuffer; ++column) {
+        writer[column] = read.lineNumber;
+    }
+}
+
+// Stage 1: one load of path into fresh tables, as the program's first frame, every read kept.
+// False, with a message on err, when the file cannot be opened.
+bool loadWatched(const char* path, int* readError, std::ostream& err) {
+    FILE* stream = std::fopen(path, "r");
+    if (stream == nullptr) {
+        err << "logotipo-outline: cannot open " << path << ": " << std::strerror(errno) << "\n";
+        return false;
+    }
+    FILE* saved = outlineFile;
+    outlineFile = stream;
+    resetOutline();
+    reads.clear();
+    outlineWatcher = keepRead;
+    loadOutline();
+    outlineWatcher = nullptr;
+    outlineFile = saved;
+    *readError = ferror(stream) ? errno : 0;
+    std::fclose(stream);
+    return true;
+}
+
+// Stage 2: the sections the reads make and every warning about them. False, with a message
+// on err, when a read failed.
+bool analyse(const char* path, int readError, std::vector<Polygon>* polygons, std::ostream& err) {
+    Walk walk;
+    warnings.clear();
     std::memset(writer, 0, sizeof writer);
     pointLines.clear();
-
-    auto endTl = [&]() {
-        if (tlLine == 0) {
-            return;
-        }
-        if (tlReads == 0) {
-            warn(tlLine, "TL stretch hides no line");
-        } else {
-            warn(tlLine, "TL stretch: lines " + std::to_string(tlFirst) + "-" +
-                             std::to_string(tlLast) + " are ignored (" + std::to_string(tlHeaders) +
-                             (tlHeaders == 1 ? " P header" : " P headers") + " among " +
-                             std::to_string(tlReads) + " lines)");
-        }
-        tlLine = 0;
-    };
-    auto endCarriageReturns = [&]() {
-        if (crLines > 0) {
-            warn(crFirst, crLines == 1 ? std::string("carriage return removed")
-                                       : "carriage returns removed on " + std::to_string(crLines) +
-                                             " lines, up to line " + std::to_string(crLast));
-        }
-        crLines = 0;
-    };
-
     for (const Read& read : reads) {
         if (read.kind == outlineReadFailed) {
             err << "logotipo-outline: cannot read " << path << ": read failed at line "
                 << read.lineNumber << " (" << std::strerror(readError ? readError : EIO) << ")\n";
-            return toolUnreadable;
+            return false;
         }
         if (read.kind == outlineCtrlZ) {
             warn(read.lineNumber, "Ctrl-Z (byte 26) ends the data: nothing after it is read");
             continue;
         }
-        // A read that begins in the line the previous one began in is the rest of a long line.
-        bool rest = read.lineNumber == previousLine;
-        if (rest && longWarned != read.lineNumber) {
-            warn(read.lineNumber, "longer than " + std::to_string(longestLine) +
-                                      " characters: the program reads the rest (from column " +
-                                      std::to_string(outlineLineBuffer - 1) +
-                                      ") as a line of its own, " + readKind(read));
-            longWarned = read.lineNumber;
-        }
-        previousLine = read.lineNumber;
-        if (read.carriageReturns > 0) {
-            if (crLines > 0 && read.lineNumber > crLast + 1) {
-                endCarriageReturns();
-            }
-            if (crLines++ == 0) {
-                crFirst = read.lineNumber;
-            }
-            crLast = read.lineNumber;
-        }
-        if (read.kind != outlineHidden) {
-            endTl();
-        }
-        switch (read.kind) {
-        case outlinePHeader:
-        case outlineTpHeader:
-            polygons.push_back(
-                {read.kind == outlineTpHeader, read.polygonId, read.lineNumber, {}, 0});
-            section = &polygons.back();
-            break;
-        case outlineTlHeader:
-            section = nullptr;
-            tlLine = read.lineNumber;
-            tlReads = tlHeaders = 0;
-            break;
-        case outlineHidden:
-            if (tlReads++ == 0) {
-                tlFirst = read.lineNumber;
-            }
-            tlLast = read.lineNumber;
-            tlHeaders += read.line[0] == 'P';
-            break;
-        case outlineStray:
-            section = nullptr;
-            warn(read.lineNumber, "skipped: neither a header (P, TP, TL) nor inside a section");
-            break;
-        case outlinePoint:
-        case outlineDropped:
-            if (!rest) {
-                checkPointLine(read);
-            }
-            if (read.kind == outlinePoint) {
-                section->points.push_back({read.x, read.y, read.lineNumber});
-            } else {
-                ++section->dropped;
-                int table = section->tp ? 1 : 0;
-                if (dropped[table]++ == 0) {
-                    droppedFirst[table] = read.lineNumber;
-                }
-                droppedLast[table] = read.lineNumber;
-            }
-            break;
-        default:
-            break;
-        }
-        if ((read.kind == outlinePoint || read.kind == outlineDropped) && !rest &&
-            read.length > outlineXColumn) {
-            pointLines.insert(read.lineNumber);
-        }
-        for (int column = 0; column <= read.length && column < outlineLineBuffer; ++column) {
-            writer[column] = read.lineNumber;
-        }
+        walkRead(walk, read);
     }
-    endTl();
-    endCarriageReturns();
+    endTl(walk);
+    endCarriageReturns(walk);
     for (int table = 0; table < 2; ++table) {
-        if (dropped[table] > 0) {
-            warn(droppedFirst[table], "dropped: the " + tableName(table == 1) + " table is full (" +
-                                          std::to_string(tableCapacity) + " points); " +
-                                          std::to_string(dropped[table]) + " points up to line " +
-                                          std::to_string(droppedLast[table]) + " are not stored");
+        if (walk.dropped[table] > 0) {
+            warn(walk.droppedFirst[table],
+                 "dropped: the " + tableName(table == 1) + " table is full (" +
+                     std::to_string(tableCapacity) + " points); " +
+                     std::to_string(walk.dropped[table]) + " points up to line " +
+                     std::to_string(walk.droppedLast[table]) + " are not stored");
         }
     }
-    for (const Polygon& polygon : polygons) {
+    for (const Polygon& polygon : walk.polygons) {
         checkPolygon(polygon);
     }
-    bool nothing = std::none_of(polygons.begin(), polygons.end(),
+    bool nothing = std::none_of(walk.polygons.begin(), walk.polygons.end(),
                                 [](const Polygon& p) { return !p.points.empty(); });
     if (nothing) {
         warn(1, "no points: the program draws nothing");
     }
+    *polygons = std::move(walk.polygons);
+    return true;
+}
 
+// Stage 3: the tables as the program will draw them, then the warnings in line order.
+int report(const char* path, const std::vector<Polygon>& polygons, std::ostream& out) {
     out << path << ", as the program's first frame reads it:\n";
     listTable(false, polygons, out);
     listTable(true, polygons, out);
@@ -552,4 +589,15 @@ int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
     }
     out << warnings.size() << (warnings.size() == 1 ? " warning\n" : " warnings\n");
     return toolWarned;
+}
+
+} // namespace
+
+int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
+    int readError = 0;
+    std::vector<Polygon> polygons;
+    if (!loadWatched(path, &readError, err) || !analyse(path, readError, &polygons, err)) {
+        return toolUnreadable;
+    }
+    return report(path, polygons, out);
 }

@@ -1,4 +1,5 @@
 // logotipo-outline: the command line of the tools for logo authors.
+#include "import.h"
 #include "outlinetool.h"
 
 #include <sys/stat.h>
@@ -9,9 +10,12 @@
 
 namespace {
 
-const char* const usage = "usage: logotipo-outline check [FILE]\n"
-                          "       logotipo-outline format [FILE]\n"
-                          "       logotipo-outline --help\n";
+const char* const usage =
+    "usage: logotipo-outline check [FILE]\n"
+    "       logotipo-outline format [FILE]\n"
+    "       logotipo-outline import [--red COLOURS] [--dark COLOURS]\n"
+    "                               [--text NAME]... [--font FONT] [FILE.svg]\n"
+    "       logotipo-outline --help\n";
 
 const char* const help =
     "Tools for writing the logo.txt that logotipo shows.\n"
@@ -49,6 +53,28 @@ const char* const help =
     "               and any other line.\n"
     "               Exit status: 0 written, 1 refused, 2 FILE cannot be read.\n"
     "\n"
+    "import [OPTIONS] [FILE.svg]\n"
+    "               Writes on standard output a logo.txt that shows the SVG file's drawing\n"
+    "               and, with --text, a name set in a font under it (or the name alone).\n"
+    "               Every painted region becomes convex slabs: later shapes cover earlier\n"
+    "               ones, white fills (every channel at least 235) cut holes, transparent\n"
+    "               ones cover nothing. Reddish fills (HSV hue within 15 degrees of red,\n"
+    "               saturation at least 0.5, value at least 0.4) become the red mark; all\n"
+    "               other fills are dark. Only three convex pieces can be red: the three\n"
+    "               largest are, the rest is drawn dark. The drawing is scaled and centred\n"
+    "               into the view; curves are flattened as finely as the 839 points of each\n"
+    "               table allow. The report on standard error gives the tolerance, the\n"
+    "               points and pieces of each part, the red area kept and the area drawn.\n"
+    "               Text, images and filters in the SVG are left out, a line each.\n"
+    "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
+    "                   draw red whatever their hue; may be repeated\n"
+    "  --dark COLOURS   fill colours to draw dark whatever their hue\n"
+    "  --text NAME      a line of the name (\\n in NAME or more --text options: more lines)\n"
+    "  --font FONT      a fontconfig pattern or a font file (default \"DejaVu Sans:bold\");\n"
+    "                   a family that is not installed is refused\n"
+    "               Exit status: 0 written, 1 nothing visible or too detailed to fit, 2 a\n"
+    "               malformed file (with its line), a missing font or glyph, a usage error.\n"
+    "\n"
     "Usage errors exit with status 2.\n";
 
 int usageError(const char* problem) {
@@ -60,40 +86,105 @@ bool isHelp(const char* arg) {
     return std::strcmp(arg, "--help") == 0 || std::strcmp(arg, "-h") == 0;
 }
 
+// check and format take at most one file and no option.
+const char* onlyFile(int count, char** args, int* status) {
+    if (count > 1) {
+        *status = usageError("too many arguments");
+        return nullptr;
+    }
+    const char* file = count == 1 ? args[0] : nullptr;
+    if (file != nullptr && file[0] == '-' && file[1] != '\0') {
+        *status = usageError("unknown option");
+    }
+    return file;
+}
+
+int runCheck(int count, char** args) {
+    int status = -1;
+    const char* file = onlyFile(count, args, &status);
+    if (status >= 0) {
+        return status;
+    }
+    return checkOutline(file ? file : "logo.txt", std::cout, std::cerr);
+}
+
+int runFormat(int count, char** args) {
+    int status = -1;
+    const char* file = onlyFile(count, args, &status);
+    if (status >= 0) {
+        return status;
+    }
+    if (file == nullptr || std::strcmp(file, "-") == 0) {
+        return formatOutline(std::cin, std::cout, std::cerr);
+    }
+    struct stat fileStatus;
+    std::ifstream in(file);
+    if (!in || (stat(file, &fileStatus) == 0 && S_ISDIR(fileStatus.st_mode))) {
+        std::cerr << "logotipo-outline: cannot open " << file << "\n";
+        return toolUnreadable;
+    }
+    return formatOutline(in, std::cout, std::cerr);
+}
+
+int runImport(int count, char** args) {
+    ImportOptions options;
+    for (int i = 0; i < count; ++i) {
+        const char* arg = args[i];
+        bool valued = std::strcmp(arg, "--text") == 0 || std::strcmp(arg, "--font") == 0 ||
+                      std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0;
+        if (valued) {
+            if (i + 1 == count) {
+                return usageError((std::string(arg) + " needs a value").c_str());
+            }
+            const char* value = args[++i];
+            if (std::strcmp(arg, "--text") == 0) {
+                options.text.push_back(value);
+            } else if (std::strcmp(arg, "--font") == 0) {
+                options.font = value;
+            } else {
+                (std::strcmp(arg, "--red") == 0 ? options.red : options.dark).push_back(value);
+            }
+        } else if (arg[0] == '-' && arg[1] != '\0') {
+            return usageError("unknown option");
+        } else if (!options.svgPath.empty()) {
+            return usageError("too many arguments");
+        } else {
+            options.svgPath = arg;
+        }
+    }
+    if (options.svgPath.empty() && options.text.empty()) {
+        return usageError("import needs an SVG file, a --text, or both");
+    }
+    return importLogo(options, std::cout, std::cerr);
+}
+
+struct Command {
+    const char* name;
+    int (*run)(int count, char** args);
+};
+
+const Command commands[] = {
+    {"check", runCheck},
+    {"format", runFormat},
+    {"import", runImport},
+};
+
 } // namespace
 
 int main(int argc, char** argv) {
     if (argc < 2) {
         return usageError("no command given");
     }
-    const char* command = argv[1];
     for (int i = 1; i < argc; ++i) {
         if (isHelp(argv[i])) {
             std::cout << usage << "\n" << help;
             return toolClean;
         }
     }
-    if (argc > 3) {
-        return usageError("too many arguments");
-    }
-    const char* file = argc == 3 ? argv[2] : nullptr;
-    if (file != nullptr && file[0] == '-' && file[1] != '\0') {
-        return usageError("unknown option");
-    }
-    if (std::strcmp(command, "check") == 0) {
-        return checkOutline(file ? file : "logo.txt", std::cout, std::cerr);
-    }
-    if (std::strcmp(command, "format") == 0) {
-        if (file == nullptr || std::strcmp(file, "-") == 0) {
-            return formatOutline(std::cin, std::cout, std::cerr);
+    for (const Command& command : commands) {
+        if (std::strcmp(argv[1], command.name) == 0) {
+            return command.run(argc - 2, argv + 2);
         }
-        struct stat status;
-        std::ifstream in(file);
-        if (!in || (stat(file, &status) == 0 && S_ISDIR(status.st_mode))) {
-            std::cerr << "logotipo-outline: cannot open " << file << "\n";
-            return toolUnreadable;
-        }
-        return formatOutline(in, std::cout, std::cerr);
     }
     return usageError("unknown command");
 }

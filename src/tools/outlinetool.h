@@ -15,6 +15,10 @@ constexpr int toolUnreadable = 2; // usage errors, files that cannot be opened o
 constexpr double centreX = -2.57, centreY = 0.01;
 constexpr double viewReach = 0.4898979485566356;
 
+// The header of an empty P section that keeps a red id free (a logo with fewer than three red
+// pieces whose dark pieces overflow the TP table); check accepts it for ids 1-3 only.
+constexpr const char* reservedHeader = "P reserved for the red mark";
+
 // Loads path once, as the program's first frame does, and writes the polygons the program
 // will draw and every warning to out. Returns toolClean, toolWarned, or toolUnreadable
 // (with a message on err) when the file cannot be opened or read.

@@ -95,3 +95,14 @@ write("full.txt", [
     *small * 300,                                                              # 1-1200
     "TP\n", point("-2.6", "0"), point("-2.5", "0"), point("-2.5", "0.1"),     # 1201-1204
 ])
+
+# Empty P sections that keep ids 1-3 for a red mark, as import writes them, and the ones
+# that are still mistakes: a plain empty section, and a reserved one past the red ids.
+write("reserved.txt", [
+    "P reserved for the red mark\n",                                           # 1, id 1
+    "P reserved for the red mark\n",                                           # 2, id 2
+    "P\n",                                                                     # 3, id 3
+    *triangle(point("-2.5", "0")),                                             # 4-7, id 4
+    "P reserved for the red mark\n",                                           # 8, id 5
+    "TP\n", point("-2.6", "0.1"), point("-2.6", "-0.1"), point("-2.5", "0"),   # 9-12
+])
