@@ -157,6 +157,7 @@ TEST(SetText, RefusesWhatItCannotSet) {
               std::string::npos);
     EXPECT_NE(refusal({std::string("A\0B", 3)}, font).find("U+0000"), std::string::npos);
     EXPECT_NE(refusal({"  ", "\n"}, font).find("empty"), std::string::npos);
+    EXPECT_NE(refusal({"\u200b"}, font).find("nothing visible"), std::string::npos);
     EXPECT_NE(refusal({std::string(1001, 'A')}, font).find("1000"), std::string::npos);
     EXPECT_NE(refusal({std::string(101, '\n') + "A"}, font).find("100 lines"), std::string::npos);
     EXPECT_NE(refusal({"A"}, "/no/such/font.ttf").find("no such font file"), std::string::npos);

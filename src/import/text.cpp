@@ -164,11 +164,13 @@ std::string familiesOf(FcPattern* pattern, std::vector<std::string>* list) {
 // some font: one whose family is not the family asked for is refused, not set.
 FontFile findFont(const std::string& font) {
     struct stat status;
-    if (stat(font.c_str(), &status) == 0 && !S_ISDIR(status.st_mode)) {
+    bool exists = stat(font.c_str(), &status) == 0;
+    if (exists && !S_ISDIR(status.st_mode)) {
         return {font, 0};
     }
-    if (font.find('/') != font.npos) {
-        throw ImportError(0, "--font: no such font file: " + font);
+    if (exists || font.find('/') != font.npos) {
+        throw ImportError(0,
+                          "--font: no such font file: " + font + (exists ? " is a directory" : ""));
     }
     PatternPointer pattern(FcNameParse(reinterpret_cast<const FcChar8*>(font.c_str())));
     if (!pattern) {
@@ -461,6 +463,9 @@ Drawing setText(const std::vector<std::string>& texts, const std::string& fontPa
     drawing.clipped = false;
     for (size_t i = 0; i < lines.size(); ++i) {
         setLine(font, lines[i], static_cast<int>(i + 1), i * spacing, unit, &cache, &drawing);
+    }
+    if (drawing.shapes.empty()) {
+        throw ImportError(0, "--text: nothing visible to set");
     }
     return drawing;
 }
