@@ -258,10 +258,21 @@ TEST(PlaceUnder, StandsCentredUnderTheMark) {
         EXPECT_GE(ink.x1 - ink.x0, text[1] ? 0.75 * 200 - 1e-6 : 0) << text;
         EXPECT_LE(ink.x1 - ink.x0, 3 * 200 + 1e-6) << text;
     }
+    // A mark of curves reaches as far as its curves, not their control points.
+    Drawing d = setText({"D"}, font), name = setText({"VESTRAL"}, font);
+    for (Shape& shape : d.shapes) {
+        const Matrix m = shape.transform; // turned half a radian
+        double cos = std::cos(0.5), sin = std::sin(0.5);
+        shape.transform = {cos * m.a - sin * m.b, sin * m.a + cos * m.b, cos * m.c - sin * m.d,
+                           sin * m.c + cos * m.d, cos * m.e - sin * m.f, sin * m.e + cos * m.f};
+    }
+    placeUnder(d, &name);
+    EXPECT_NEAR((inkOf(name).x0 + inkOf(name).x1) / 2, (inkOf(d).x0 + inkOf(d).x1) / 2, 1e-4);
+
     // A clipped mark is as large as its clip box.
     mark.clipped = true;
     mark.clip = {0, 0, 1000, 1000};
-    Drawing name = setText({"VESTRAL"}, font);
+    name = setText({"VESTRAL"}, font);
     placeUnder(mark, &name);
     EXPECT_NEAR((inkOf(name).x0 + inkOf(name).x1) / 2, 500, 1e-6);
     EXPECT_GT(inkOf(name).y0, 1000);

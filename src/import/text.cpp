@@ -89,7 +89,13 @@ std::u32string decodeUtf8(const std::string& text) {
 std::vector<std::u32string> splitLines(const std::vector<std::string>& texts) {
     std::vector<std::u32string> lines;
     size_t characters = 0;
+    size_t bytes = 0;
     for (const std::string& text : texts) {
+        // Four bytes a character at most, and room for the breaks: checked before decoding.
+        if ((bytes += text.size()) > 4 * mostCharacters + 4 * mostLines) {
+            throw ImportError(0, "--text: more than " + std::to_string(mostCharacters) +
+                                     " characters: not a name");
+        }
         std::u32string line;
         std::u32string all = decodeUtf8(text);
         for (size_t i = 0; i <= all.size(); ++i) {
@@ -383,6 +389,30 @@ void setLine(const Font& font, const std::u32string& line, int number, double y,
     }
 }
 
+// Calls take at the points inside a cubic where it turns in x or in y: where the derivative,
+// a t^2 + b t + c on each axis, vanishes (the stable form of the quadratic's roots).
+template <typename Take> void takeCubicExtremes(const Point p[4], Take take) {
+    for (int axis = 0; axis < 2; ++axis) {
+        auto at = [&](int k) { return axis == 0 ? p[k].x : p[k].y; };
+        double a = -at(0) + 3 * at(1) - 3 * at(2) + at(3);
+        double b = 2 * (at(0) - 2 * at(1) + at(2)), c = at(1) - at(0);
+        double discriminant = b * b - 4 * a * c;
+        if (discriminant < 0) {
+            continue;
+        }
+        double q = -0.5 * (b + std::copysign(std::sqrt(discriminant), b));
+        for (double t : {a != 0 ? q / a : -1, q != 0 ? c / q : -1}) {
+            if (t > 0 && t < 1) {
+                double u = 1 - t;
+                take({u * u * u * p[0].x + 3 * u * u * t * p[1].x + 3 * u * t * t * p[2].x +
+                          t * t * t * p[3].x,
+                      u * u * u * p[0].y + 3 * u * u * t * p[1].y + 3 * u * t * t * p[2].y +
+                          t * t * t * p[3].y});
+            }
+        }
+    }
+}
+
 // Where a shape's curves reach in the drawing's space: the ends of its segments and the
 // extremes of its cubics, widened by half its stroke (joins and caps not counted).
 void extendBounds(const Shape& shape, Box* box) {
@@ -404,28 +434,8 @@ void extendBounds(const Shape& shape, Box* box) {
         for (const Segment& segment : subpath.segments) {
             Point p[4] = {from, map(segment.control1), map(segment.control2), map(segment.end)};
             take(p[3]);
-            for (int axis = 0; segment.cubic && axis < 2; ++axis) {
-                auto at = [&](int k) { return axis == 0 ? p[k].x : p[k].y; };
-                // Where the derivative a t^2 + b t + c of the cubic vanishes.
-                double a = -at(0) + 3 * at(1) - 3 * at(2) + at(3);
-                double b = 2 * (at(0) - 2 * at(1) + at(2)), c = at(1) - at(0);
-                double roots[2] = {-1, -1};
-                if (std::fabs(a) < 1e-12) {
-                    roots[0] = b != 0 ? -c / b : -1;
-                } else if (b * b - 4 * a * c >= 0) {
-                    double d = std::sqrt(b * b - 4 * a * c);
-                    roots[0] = (-b + d) / (2 * a);
-                    roots[1] = (-b - d) / (2 * a);
-                }
-                for (double t : roots) {
-                    if (t > 0 && t < 1) {
-                        double u = 1 - t;
-                        take({u * u * u * p[0].x + 3 * u * u * t * p[1].x + 3 * u * t * t * p[2].x +
-                                  t * t * t * p[3].x,
-                              u * u * u * p[0].y + 3 * u * u * t * p[1].y + 3 * u * t * t * p[2].y +
-                                  t * t * t * p[3].y});
-                    }
-                }
+            if (segment.cubic) {
+                takeCubicExtremes(p, take);
             }
             from = p[3];
         }
