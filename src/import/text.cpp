@@ -171,12 +171,15 @@ std::string familiesOf(FcPattern* pattern, std::vector<std::string>* list) {
 FontFile findFont(const std::string& font) {
     struct stat status;
     bool exists = stat(font.c_str(), &status) == 0;
-    if (exists && !S_ISDIR(status.st_mode)) {
+    if (exists && S_ISREG(status.st_mode)) {
         return {font, 0};
     }
-    if (exists || font.find('/') != font.npos) {
-        throw ImportError(0,
-                          "--font: no such font file: " + font + (exists ? " is a directory" : ""));
+    // A pipe or a device would be waited on or read without end: only files are fonts.
+    if (exists) {
+        throw ImportError(0, "--font: " + font + ": not a font file");
+    }
+    if (font.find('/') != font.npos) {
+        throw ImportError(0, "--font: no such font file: " + font);
     }
     PatternPointer pattern(FcNameParse(reinterpret_cast<const FcChar8*>(font.c_str())));
     if (!pattern) {
