@@ -7,8 +7,10 @@
 #include <vector>
 
 // Sets each line of text, centred under the one before, in font (a fontconfig pattern or a
-// font file's path) as dark filled shapes. Throws ImportError for a font that cannot be had
-// or a character the font lacks.
+// font file's path) as dark filled shapes, one per glyph. A newline or backslash-n in a line
+// breaks it too. Capitals stand one unit high on the first baseline, y = 0, centred on x = 0.
+// Throws ImportError for a font that cannot be had, a family fontconfig substitutes, a
+// character the font lacks, invalid UTF-8, control characters, empty or overlong text.
 Drawing setText(const std::vector<std::string>& lines, const std::string& font);
 
 // Moves and scales name to stand centred under mark, as the sample's letters stand under

@@ -1,0 +1,275 @@
+// The name set from a font: shaping, holes, lines, refusals, the area against FreeType's own
+// outline, and its place under a mark.
+#include "text.h"
+
+#include <fontconfig/fontconfig.h>
+#include <ft2build.h>
+#include FT_FREETYPE_H
+#include FT_BBOX_H
+#include FT_OUTLINE_H
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+using Polygon = std::vector<Point>;
+
+// Each subpath of a shape as a fine polygon in the drawing's space.
+std::vector<Polygon> flatten(const Shape& shape) {
+    const Matrix& m = shape.transform;
+    auto map = [&m](Point p) {
+        return Point{m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
+    };
+    std::vector<Polygon> polygons;
+    for (const Subpath& subpath : shape.subpaths) {
+        Polygon polygon{subpath.start};
+        for (const Segment& s : subpath.segments) {
+            Point p0 = polygon.back();
+            for (int i = 1; s.cubic && i < 64; ++i) {
+                double t = i / 64.0, u = 1 - t;
+                polygon.push_back({u * u * u * p0.x + 3 * u * u * t * s.control1.x +
+                                       3 * u * t * t * s.control2.x + t * t * t * s.end.x,
+                                   u * u * u * p0.y + 3 * u * u * t * s.control1.y +
+                                       3 * u * t * t * s.control2.y + t * t * t * s.end.y});
+            }
+            polygon.push_back(s.end);
+        }
+        for (Point& p : polygon) {
+            p = map(p);
+        }
+        polygons.push_back(polygon);
+    }
+    return polygons;
+}
+
+double signedArea(const Polygon& polygon) {
+    double twice = 0;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        const Point& a = polygon[i];
+        const Point& b = polygon[(i + 1) % polygon.size()];
+        twice += a.x * b.y - b.x * a.y;
+    }
+    return twice / 2;
+}
+
+// Bounds of the shapes set on one line (0: every line).
+Box inkOf(const Drawing& drawing, int line = 0) {
+    Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (const Shape& shape : drawing.shapes) {
+        for (const Polygon& polygon :
+             line == 0 || shape.line == line ? flatten(shape) : std::vector<Polygon>()) {
+            for (const Point& p : polygon) {
+                box = {std::min(box.x0, p.x), std::min(box.y0, p.y), std::max(box.x1, p.x),
+                       std::max(box.y1, p.y)};
+            }
+        }
+    }
+    return box;
+}
+
+size_t contours(const Drawing& drawing) {
+    size_t count = 0;
+    for (const Shape& shape : drawing.shapes) {
+        count += shape.subpaths.size();
+    }
+    return count;
+}
+
+std::string refusal(const std::vector<std::string>& lines, const std::string& font) {
+    try {
+        setText(lines, font);
+    } catch (const ImportError& error) {
+        return error.what();
+    }
+    return "(not refused)";
+}
+
+// What fontconfig gives for a pattern: its family and file.
+std::pair<std::string, std::string> match(const char* pattern) {
+    FcPattern* asked = FcNameParse(reinterpret_cast<const FcChar8*>(pattern));
+    FcConfigSubstitute(nullptr, asked, FcMatchPattern);
+    FcDefaultSubstitute(asked);
+    FcResult result;
+    FcPattern* found = FcFontMatch(nullptr, asked, &result);
+    FcChar8 *family, *file;
+    FcPatternGetString(found, FC_FAMILY, 0, &family);
+    FcPatternGetString(found, FC_FILE, 0, &file);
+    std::pair<std::string, std::string> answer(reinterpret_cast<char*>(family),
+                                               reinterpret_cast<char*>(file));
+    FcPatternDestroy(found);
+    FcPatternDestroy(asked);
+    return answer;
+}
+
+const std::string font = "DejaVu Sans:bold";
+
+TEST(SetText, ShapesKernsAccentsHolesAndLines) {
+    double av = inkOf(setText({"AV"}, font)).x1 - inkOf(setText({"AV"}, font)).x0;
+    Box a = inkOf(setText({"A"}, font)), v = inkOf(setText({"V"}, font));
+    EXPECT_LT(av, (a.x1 - a.x0) + (v.x1 - v.x0));
+
+    Drawing sao = setText({"São"}, font);
+    EXPECT_GT(contours(sao), contours(setText({"Sao"}, font)));
+    EXPECT_EQ(sao.shapes.size(), 3u);
+    EXPECT_FALSE(sao.clipped);
+    for (const Shape& shape : sao.shapes) {
+        EXPECT_TRUE(shape.fill.set && shape.fill.opacity == 1 && !shape.stroke.set);
+        EXPECT_LE(shape.fill.colour.r + shape.fill.colour.g + shape.fill.colour.b, 3 * 40);
+        EXPECT_EQ(shape.fillRule, FillRule::nonZero);
+    }
+
+    Drawing o = setText({"O"}, font);
+    ASSERT_EQ(contours(o), 2u);
+    std::vector<Polygon> rings = flatten(o.shapes[0]);
+    EXPECT_LT(signedArea(rings[0]) * signedArea(rings[1]), 0);
+
+    // Capitals one unit high on the first baseline.
+    Box h = inkOf(setText({"H"}, font));
+    EXPECT_NEAR(h.y0, -1, 1e-9);
+    EXPECT_NEAR(h.y1, 0, 1e-9);
+
+    Box given = inkOf(setText({"ABC", "DE"}, font), 2);
+    for (const std::vector<std::string>& text : std::vector<std::vector<std::string>>{
+             {"ABC", "DE"}, {"ABC\nDE"}, {"ABC\\nDE"}, {"  ABC \r\nDE\t"}}) {
+        Drawing two = setText(text, font);
+        Box first = inkOf(two, 1), second = inkOf(two, 2);
+        EXPECT_GT(second.y0, first.y1);
+        EXPECT_NEAR((first.x0 + first.x1) / 2, (second.x0 + second.x1) / 2, 0.2);
+        EXPECT_NEAR(second.y0, given.y0, 1e-9);
+        EXPECT_NEAR(second.x0, given.x0, 1e-9);
+    }
+}
+
+TEST(SetText, RefusesWhatItCannotSet) {
+    std::string substitute = match("No Such Family 12345").first;
+    std::string missing = refusal({"A"}, "No Such Family 12345");
+    EXPECT_NE(missing.find("No Such Family 12345"), std::string::npos) << missing;
+    EXPECT_NE(missing.find(substitute), std::string::npos) << missing;
+
+    const std::pair<std::vector<std::string>, const char*> cases[] = {
+        {{"A漢"}, "U+6F22"},
+        {{"A\xc3"}, "UTF-8"},
+        {{"\xc0\xaf"}, "UTF-8"}, // an overlong '/'
+        {{std::string("A\0B", 3)}, "U+0000"},
+        {{"  ", "\n"}, "empty"},
+        {{"\u200b"}, "nothing visible"},
+        {{std::string(1001, 'A')}, "1000"},
+        {{std::string(101, '\n') + "A"}, "100 lines"}};
+    for (const auto& [text, message] : cases) {
+        EXPECT_NE(refusal(text, font).find(message), std::string::npos) << message;
+    }
+    EXPECT_NE(refusal({"A"}, "/no/such/font.ttf").find("no such font file"), std::string::npos);
+}
+
+// The area FreeType's own outline of one character encloses, with its orientation: each
+// segment's chord, and for a conic the segment between chord and curve, two thirds of the
+// triangle of its points.
+double freeTypeArea(FT_Face face, char c) {
+    struct Walk {
+        FT_Vector at;
+        double twice;
+    };
+    FT_Outline_Funcs funcs = {
+        [](const FT_Vector* to, void* walk) {
+            static_cast<Walk*>(walk)->at = *to;
+            return 0;
+        },
+        [](const FT_Vector* to, void* user) {
+            Walk* walk = static_cast<Walk*>(user);
+            walk->twice += double(walk->at.x) * to->y - double(to->x) * walk->at.y;
+            walk->at = *to;
+            return 0;
+        },
+        [](const FT_Vector* q, const FT_Vector* to, void* user) {
+            Walk* walk = static_cast<Walk*>(user);
+            FT_Vector p = walk->at;
+            walk->twice +=
+                double(p.x) * to->y - double(to->x) * p.y +
+                2.0 / 3 * (double(q->x - p.x) * (to->y - p.y) - double(to->x - p.x) * (q->y - p.y));
+            walk->at = *to;
+            return 0;
+        },
+        nullptr,
+        0,
+        0};
+    FT_Load_Char(face, c, FT_LOAD_NO_SCALE);
+    Walk walk{{0, 0}, 0};
+    FT_Outline_Decompose(&face->glyph->outline, &funcs, &walk);
+    return walk.twice / 2;
+}
+
+TEST(SetText, AreaOfVestralMatchesTheFont) {
+    std::string file = match("DejaVu Sans:bold").second;
+    FT_Library library;
+    FT_Face face;
+    ASSERT_EQ(FT_Init_FreeType(&library), 0);
+    ASSERT_EQ(FT_New_Face(library, file.c_str(), 0, &face), 0);
+    double fontArea = 0, top = -HUGE_VAL, bottom = HUGE_VAL;
+    for (char c : std::string("VESTRAL")) {
+        fontArea += std::fabs(freeTypeArea(face, c));
+        FT_BBox box;
+        FT_Outline_Get_BBox(&face->glyph->outline, &box);
+        top = std::max(top, static_cast<double>(box.yMax));
+        bottom = std::min(bottom, static_cast<double>(box.yMin));
+    }
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+
+    Drawing name = setText({"VESTRAL"}, file);
+    ASSERT_EQ(name.shapes.size(), 7u);
+    double area = 0;
+    for (const Shape& shape : name.shapes) {
+        double glyph = 0;
+        for (const Polygon& polygon : flatten(shape)) {
+            glyph += signedArea(polygon);
+        }
+        area += std::fabs(glyph);
+    }
+    Box ink = inkOf(name);
+    double height = ink.y1 - ink.y0;
+    // Both as a share of the square of the letters' height, so the scale drops out.
+    double share = area / (height * height);
+    EXPECT_NEAR(share / (fontArea / ((top - bottom) * (top - bottom))), 1, 1e-4);
+}
+
+TEST(PlaceUnder, StandsCentredUnderTheMark) {
+    Drawing mark;
+    Shape square;
+    square.subpaths = {
+        {{100, 200}, {{false, {}, {}, {300, 200}}, {false, {}, {}, {300, 400}}}, true}};
+    square.fill = {true, {200, 0, 0}, 1};
+    mark.shapes.push_back(square);
+    for (const char* text : {"VESTRAL", "I", "Universidade Federal de São João del-Rei"}) {
+        Drawing name = setText({text}, font);
+        placeUnder(mark, &name);
+        Box ink = inkOf(name);
+        EXPECT_NEAR((ink.x0 + ink.x1) / 2, 200, 1e-6) << text;
+        EXPECT_GT(ink.y0, 400 + 10) << text;
+        EXPECT_LT(ink.y0, 400 + 200) << text;
+        EXPECT_LE(ink.y1 - ink.y0, 200) << text;
+        EXPECT_GE(ink.x1 - ink.x0, text[1] ? 0.75 * 200 - 1e-6 : 0) << text;
+        EXPECT_LE(ink.x1 - ink.x0, 3 * 200 + 1e-6) << text;
+    }
+    // A mark of curves reaches as far as its curves, not their control points.
+    Drawing d = setText({"D"}, font), name = setText({"VESTRAL"}, font);
+    for (Shape& shape : d.shapes) {
+        const Matrix m = shape.transform; // turned half a radian
+        double cos = std::cos(0.5), sin = std::sin(0.5);
+        shape.transform = {cos * m.a - sin * m.b, sin * m.a + cos * m.b, cos * m.c - sin * m.d,
+                           sin * m.c + cos * m.d, cos * m.e - sin * m.f, sin * m.e + cos * m.f};
+    }
+    placeUnder(d, &name);
+    EXPECT_NEAR((inkOf(name).x0 + inkOf(name).x1) / 2, (inkOf(d).x0 + inkOf(d).x1) / 2, 1e-4);
+
+    // A clipped mark is as large as its clip box.
+    mark.clipped = true;
+    mark.clip = {0, 0, 1000, 1000};
+    name = setText({"VESTRAL"}, font);
+    placeUnder(mark, &name);
+    EXPECT_NEAR((inkOf(name).x0 + inkOf(name).x1) / 2, 500, 1e-6);
+    EXPECT_GT(inkOf(name).y0, 1000);
+}
+
+} // namespace
