@@ -24,10 +24,11 @@ int main(int argc, char** argv) {
         std::fputs(openFailure, stderr);
         return 1;
     }
-    glutInit(&argc, argv);
-    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    // Size and place before glutInit, so that GLUT's -geometry option can change them.
     glutInitWindowSize(windowSize, windowSize);
     glutInitWindowPosition(windowX, windowY);
+    glutInit(&argc, argv);
+    glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
     glutCreateWindow(windowTitle);
     setupScene();
     glutDisplayFunc(drawFrame);
