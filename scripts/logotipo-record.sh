@@ -128,53 +128,73 @@ swap_calls() {
         awk '$2 ~ /^glXSwapBuffers\(/ { print $1 }'
 }
 
-others=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null)
-others=${others:-none}
-# The program in a session of its own (setsid), so that it and apitrace end together. GLUT
-# takes -geometry, so every frame is drawn at the chosen size from the first on.
-started=$(date +%s)
-(cd "$work" && exec setsid apitrace trace -o "$trace" "$program" -geometry "${width}x${height}" \
-    >"$work/trace.log" 2>&1) &
-tracer=$!
-# The program's window is the one of its title that was not there before: the display may
-# show other copies of the program.
-window="" waited=0
-while [ -z "$window" ]; do
-    [ "$waited" -lt 300 ] || { cat "$work/trace.log" >&2; fail "the program's window did not appear"; }
-    kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
-    sleep 0.1
-    waited=$((waited + 1))
-    window=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null | grep -vxF "$others" | head -n 1)
-done
-
-# Frames come fast and each adds the same bytes, so the trace's size tells when to count:
-# first at a few megabytes, then where that count says the frames wanted will be.
-target=2000000
-deadline=$(($(date +%s) + 60 + frames / 10))
-while :; do
-    kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
-    [ "$(date +%s)" -lt "$deadline" ] || fail "too few frames were traced in time"
-    bytes=$(stat -c %s "$trace" 2>/dev/null || echo 0)
-    if [ "$bytes" -lt "$target" ]; then
+# One traced run, ended with END once the trace has $target bytes. Without a target, the
+# frames are first counted at a few megabytes: every frame adds the same bytes, so that
+# count tells the size the frames wanted need (and a tenth more, as the trace is read only
+# up to its last complete block). Counting a trace takes long, so the run is ended before
+# the one count that decides: the frames it holds, in $work/swaps.
+trace_run() {
+    rm -f "$trace"
+    others=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null)
+    others=${others:-none}
+    # The program in a session of its own (setsid), so that it and apitrace end together.
+    # GLUT takes -geometry, so every frame is drawn at the chosen size from the first on.
+    (cd "$work" && exec setsid apitrace trace -o "$trace" "$program" -geometry "${width}x${height}" \
+        >"$work/trace.log" 2>&1) &
+    tracer=$!
+    # The program's window is the one of its title that was not there before: the display
+    # may show other copies of the program.
+    window="" waited=0
+    while [ -z "$window" ]; do
+        [ "$waited" -lt 300 ] || { cat "$work/trace.log" >&2; fail "the program's window did not appear"; }
+        kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
         sleep 0.1
-        continue
-    fi
-    traced=$(swap_calls | wc -l)
-    progress "traced $traced frames ($frames wanted)"
-    [ "$traced" -ge "$frames" ] && break
-    if [ "$traced" -gt 0 ]; then
-        target=$((bytes * frames / traced * 11 / 10))
-    else
-        target=$((bytes * 2))
-    fi
-done
-# Only the key press: the program is gone before a release could be sent.
-xdotool keydown --window "$window" End 2>/dev/null
-wait "$tracer" || { cat "$work/trace.log" >&2; fail "the traced run did not end with status 0"; }
-tracer=""
+        waited=$((waited + 1))
+        window=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null | grep -vxF "$others" | head -n 1)
+    done
 
-swap_calls | head -n "$frames" >"$work/swaps"
-[ "$(wc -l <"$work/swaps")" -eq "$frames" ] || fail "the trace holds fewer than $frames frames"
+    first=2000000
+    deadline=$(($(date +%s) + 60 + frames / 10))
+    while :; do
+        kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
+        [ "$(date +%s)" -lt "$deadline" ] || fail "too few frames were traced in time"
+        bytes=$(stat -c %s "$trace" 2>/dev/null || echo 0)
+        [ -n "$target" ] && [ "$bytes" -ge "$target" ] && break
+        if [ -z "$target" ] && [ "$bytes" -ge "$first" ]; then
+            counted=$(swap_calls | wc -l)
+            progress "traced $counted frames so far ($frames wanted)"
+            [ "$counted" -ge "$frames" ] && break
+            # The count read on while the trace grew: its size now is at least what it read.
+            bytes=$(stat -c %s "$trace")
+            if [ "$counted" -gt 0 ]; then
+                target=$((bytes * frames / counted * 11 / 10))
+            else
+                first=$((bytes * 2))
+            fi
+            continue
+        fi
+        sleep 0.1
+    done
+    # Only the key press: the program is gone before a release could be sent.
+    xdotool keydown --window "$window" End 2>/dev/null
+    wait "$tracer" || { cat "$work/trace.log" >&2; fail "the traced run did not end with status 0"; }
+    tracer=""
+    swap_calls >"$work/swaps"
+}
+
+started=$(date +%s)
+target=""
+for attempt in 1 2 3; do
+    trace_run
+    traced=$(wc -l <"$work/swaps")
+    [ "$traced" -ge "$frames" ] && break
+    [ "$attempt" -lt 3 ] || fail "the trace holds $traced frames, fewer than $frames"
+    progress "the trace holds $traced frames, fewer than $frames; tracing again for longer"
+    bytes=$(stat -c %s "$trace")
+    target=$((bytes * frames / (traced > 0 ? traced : 1) * 3 / 2))
+done
+head -n "$frames" "$work/swaps" >"$work/wanted"
+mv "$work/wanted" "$work/swaps"
 if [ "$kind" = png ]; then
     calls=$(tail -n 1 "$work/swaps")
 else
