@@ -81,6 +81,7 @@ case $output in
 *) refuse "cannot tell how to write '$output': its name must end in .gif, .webp, .mp4 or .png" ;;
 esac
 [ -f "$logo" ] && [ -r "$logo" ] || refuse "no logo file to read at '$logo'"
+[ -d "$(dirname "$output")" ] || refuse "no folder to write '$output' into"
 
 program=${LOGOTIPO_PROGRAM:-$(dirname "$0")/logotipo}
 [ -x "$program" ] || program=$(command -v logotipo) || fail "the program logotipo was not found"
@@ -167,7 +168,7 @@ trace_run() {
             # The count read on while the trace grew: its size now is at least what it read.
             bytes=$(stat -c %s "$trace")
             if [ "$counted" -gt 0 ]; then
-                target=$((bytes * frames / counted * 11 / 10))
+                target=$((bytes * frames * 11 / (counted * 10)))
             else
                 first=$((bytes * 2))
             fi
@@ -191,7 +192,7 @@ for attempt in 1 2 3; do
     [ "$attempt" -lt 3 ] || fail "the trace holds $traced frames, fewer than $frames"
     progress "the trace holds $traced frames, fewer than $frames; tracing again for longer"
     bytes=$(stat -c %s "$trace")
-    target=$((bytes * frames / (traced > 0 ? traced : 1) * 3 / 2))
+    target=$((bytes * frames * 3 / ((traced > 0 ? traced : 1) * 2)))
 done
 head -n "$frames" "$work/swaps" >"$work/wanted"
 mv "$work/wanted" "$work/swaps"
@@ -220,7 +221,7 @@ replay=""
 [ "$(ls "$work/frames" | wc -l)" -eq "$wanted" ] || fail "the replay saved too few frames"
 rm -f "$trace"
 
-progress "replayed $wanted frames in $(($(date +%s) - replayed)) s; encoding as $kind"
+progress "replayed the trace in $(($(date +%s) - replayed)) s; encoding as $kind"
 made="$work/out.$kind"
 # ffmpeg on the saved frames; its progress as a line every hundred frames, its errors as
 # they come.
