@@ -21,3 +21,7 @@ BUILD_PACKAGES="cmake make g++ freeglut3-dev libgl-dev"
 # What the authoring tools add: SVG parsing, polygon booleans, tessellation, fonts.
 AUTHORING_PACKAGES="libsvgpp-dev libxml2-dev libpolyclipping-dev libglu1-mesa-dev libfontconfig-dev
     libfreetype-dev libharfbuzz-dev pkg-config fonts-dejavu-core"
+
+# What logotipo-record needs: the tracer and replayer, a virtual display, the key sender and
+# the encoder.
+RECORD_PACKAGES="apitrace xvfb xdotool x11-utils libgl1-mesa-dri ffmpeg"

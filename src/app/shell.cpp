@@ -2,6 +2,7 @@
 #include "shell.h"
 
 #include "animation.h"
+#include "logo_file.h"
 #include "outline.h"
 #include "render.h"
 
@@ -28,6 +29,7 @@ void drawFrame() {
     glScalef(animation.scaleX, animation.scaleY, animation.scaleZ);
     glTranslatef(originX, originY, 0);
     glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
+    followLogoFile();
     loadOutline();
     drawCaps();
     setupScene();

@@ -33,7 +33,7 @@ int polygonIdP, polygonIdTP;
 unsigned char chunk[chunkBytes];
 size_t chunkPos, chunkEnd;
 bool streamDrained; // the last fread came back short: end of file or an error follows
-bool readFailed;    // a read has failed; sticky, as nothing may clear it
+bool readFailed;    // a read of this stream has failed; sticky until another stream is taken
 bool dataEnded;     // end of file or a Ctrl-Z reached in this load
 int lineNumber;     // physical line the next read starts in
 int carriageReturns;
@@ -322,6 +322,11 @@ double convertField(const char* text, int* used) {
     char field[outlineFieldChars + 1] = {};
     std::strncpy(field, text, outlineFieldChars);
     return convertShortField(field, used);
+}
+
+void useOutlineStream(FILE* stream) {
+    outlineFile = stream;
+    readFailed = false;
 }
 
 void loadOutline() {

@@ -20,6 +20,10 @@ extern OutlinePoint tpTable[outlineSlots];
 // The stream on logo.txt; opened by the program's entry, read by loadOutline.
 extern FILE* outlineFile;
 
+// Makes stream the one loadOutline reads, with no read error met on it yet: the error that
+// stops every later load belongs to the stream it happened on.
+void useOutlineStream(FILE* stream);
+
 // Seeks outlineFile to its start and parses the whole file into the tables from slot 1.
 void loadOutline();
 

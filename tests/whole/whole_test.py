@@ -201,12 +201,23 @@ def case_window(program, data):
         reshapes, len(frames)))
 
 
+def replace_file(logo, contents):
+    """Puts a new file in place of logo as editors save: written beside it, renamed over it."""
+    with open(logo + ".new", "wb") as new:
+        new.write(contents)
+    os.rename(logo + ".new", logo)
+
+
 def case_live(program, data):
     """logo.txt is read again every frame: an appended polygon shows in later frames; a file
-    cut to nothing leaves the last tables drawn. A resize after each change marks in the trace
-    the point from which every frame must show it."""
+    cut to nothing leaves the last tables drawn; a new file renamed over the name is read from
+    then on; a folder put in its place reads nothing (the last tables stay) and a file after it
+    is read again. A resize after each change marks in the trace the point from which every
+    frame must show it."""
     with open(os.path.join(data, "live-append.txt"), "rb") as added:
         addition = added.read()
+    # The new file as a TP section: the P table keeps what the renamed file left in it.
+    tp_addition = b"T" + addition
 
     def change_file(running, folder):
         logo = os.path.join(folder, "logo.txt")
@@ -217,21 +228,37 @@ def case_live(program, data):
         resize(running, 600, 500)
         os.truncate(logo, 0)
         resize(running, 500, 600)
+        replace_file(logo, addition)
+        resize(running, 600, 600)
+        os.remove(logo)
+        os.mkdir(logo)
+        resize(running, 1000, 500)
+        os.rmdir(logo)
+        replace_file(logo, tp_addition)
+        resize(running, 500, 1000)
 
     frames, tail, _ = traced_run(program, small_logo(data), change_file)
     before = expected.read_tables(os.path.join(data, "live.expected"))
     after = expected.read_tables(os.path.join(data, "live-append.expected"))
-    phases, reshapes = check_frames(frames, tail, [expected.frame_body(before),
-                                                   expected.frame_body(after)])
-    check([(w, h) for _, w, h in reshapes] == [(600, 500), (500, 600)],
-          "reshapes %s, expected the two marks" % reshapes)
-    appended_mark, emptied_mark = reshapes[0][0], reshapes[1][0]
+    renamed = expected.read_tables(os.path.join(data, "live-renamed.expected"))
+    refilled = {"P": renamed["P"], "TP": [(1, x, y) for _, x, y in renamed["P"][:3]]}
+    phases, reshapes = check_frames(frames, tail, [
+        expected.frame_body(tables) for tables in (before, after, renamed, refilled)])
+    check([(w, h) for _, w, h in reshapes] == [(600, 500), (500, 600), (600, 600), (1000, 500),
+                                               (500, 1000)],
+          "reshapes %s, expected the five marks" % reshapes)
+    # Phases never go back, so the phase at each mark holds up to the next change.
+    marks = [mark for mark, _, _ in reshapes]
     check(phases[0] == 0, "the first frame does not draw the file as it was")
-    check(all(p == 1 for p in phases[appended_mark:]),
-          "a frame after the append does not draw the added polygon")
-    check(emptied_mark < len(frames), "no frame after the file was emptied")
-    print("live: %d frames before the append, %d with it, %d of them after the file was emptied"
-          % (phases.count(0), phases.count(1), len(frames) - emptied_mark))
+    check(marks[-1] < len(frames), "no frame after the last change")
+    at_marks = [phases[mark] for mark in marks]
+    check(at_marks == [1, 1, 2, 2, 3],
+          "after the append, the cut, the rename, the folder and the file after it, the frames "
+          "draw files %s, expected [1, 1, 2, 2, 3]" % at_marks)
+    print("live: %d frames before the append, %d with it, %d of the renamed file (%d with a "
+          "folder in its place), %d of the file after the folder" % (
+              phases.count(0), phases.count(1), phases.count(2), marks[4] - marks[3],
+              phases.count(3)))
 
 
 def case_directory(program, data):

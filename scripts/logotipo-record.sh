@@ -1,0 +1,253 @@
+#!/bin/sh
+# logotipo-record: records frames of logotipo exactly as it draws them and encodes them into
+# an animation or a picture. The program runs under apitrace on a copy of the logo until the
+# trace holds enough frames, END ends it, and glretrace replays the trace to take each frame.
+# Installed beside logotipo, whose copy beside it is the one recorded.
+set -u
+me=logotipo-record
+rate=25 # frames per second of the animations
+
+usage() {
+    cat <<'END'
+Usage: logotipo-record [-o FILE] [--frames N | --loop] [--size WxH] [LOGO]
+
+Records frames of logotipo spinning LOGO (default ./logo.txt) exactly as the program draws
+them, and writes them to FILE (default logotipo.gif), encoded by its extension:
+  .gif   an animated GIF with its own palette     .webp  an animated WebP
+  .mp4   an H.264 video                           .png   one picture: the last frame
+Animations play 25 frames per second and repeat for ever.
+
+  -o, --output FILE  where to write
+  --frames N         record frames 0 to N-1 (default 80: one whole pulse)
+  --loop             record 720 frames, one whole period of the spin and the pulse, so that
+                     the animation repeats without a jump
+  --size WxH         the window's size in pixels (default 500x500)
+  -h, --help         show this help
+
+It runs on DISPLAY when that is set, else on a virtual display of its own (Xvfb).
+Exit status: 0 written, 1 the recording or the encoding failed, 2 bad arguments (a
+missing logo, an unknown extension).
+END
+}
+
+refuse() {
+    echo "$me: $*" >&2
+    exit 2
+}
+
+fail() {
+    echo "$me: $*" >&2
+    exit 1
+}
+
+progress() {
+    printf '%s: %s\n' "$me" "$*" >&2
+}
+
+output=logotipo.gif frames=80 size=500x500 logo=./logo.txt
+while [ $# -gt 0 ]; do
+    case $1 in
+    -h | --help) usage; exit 0 ;;
+    -o | --output) [ $# -ge 2 ] || refuse "$1 needs a file name"; output=$2; shift ;;
+    --frames) [ $# -ge 2 ] || refuse "--frames needs a number"; frames=$2; shift ;;
+    --loop) frames=720 ;;
+    --size) [ $# -ge 2 ] || refuse "--size needs WxH"; size=$2; shift ;;
+    --) shift; break ;;
+    -*) refuse "unknown option $1 (see --help)" ;;
+    *) break ;;
+    esac
+    shift
+done
+[ $# -le 1 ] || refuse "one logo file at most (see --help)"
+[ $# -eq 1 ] && logo=$1
+
+case $frames in
+'' | *[!0-9]*) refuse "--frames wants a whole number from 1 to 100000, not '$frames'" ;;
+esac
+[ "${#frames}" -le 6 ] && [ "$frames" -ge 1 ] && [ "$frames" -le 100000 ] ||
+    refuse "--frames wants a whole number from 1 to 100000, not '$frames'"
+width=${size%%x*} height=${size#*x}
+case $width$height in
+'' | *[!0-9]*) refuse "--size wants WIDTHxHEIGHT in pixels, such as 320x240, not '$size'" ;;
+esac
+[ "${#width}" -le 4 ] && [ "${#height}" -le 4 ] && [ "$width" -ge 16 ] && [ "$height" -ge 16 ] &&
+    [ "$width" -le 4096 ] && [ "$height" -le 4096 ] ||
+    refuse "--size wants each side from 16 to 4096 pixels, not '$size'"
+case $output in
+*.[Gg][Ii][Ff]) kind=gif ;;
+*.[Ww][Ee][Bb][Pp]) kind=webp ;;
+*.[Mm][Pp]4) kind=mp4 ;;
+*.[Pp][Nn][Gg]) kind=png ;;
+*) refuse "cannot tell how to write '$output': its name must end in .gif, .webp, .mp4 or .png" ;;
+esac
+[ -f "$logo" ] && [ -r "$logo" ] || refuse "no logo file to read at '$logo'"
+[ -d "$(dirname "$output")" ] || refuse "no folder to write '$output' into"
+
+program=${LOGOTIPO_PROGRAM:-$(dirname "$0")/logotipo}
+[ -x "$program" ] || program=$(command -v logotipo) || fail "the program logotipo was not found"
+program=$(realpath "$program") # it runs in the temporary folder
+for tool in apitrace glretrace xdotool ffmpeg; do
+    command -v "$tool" >/dev/null || fail "$tool is needed and was not found"
+done
+[ -n "${DISPLAY:-}" ] || command -v Xvfb >/dev/null || fail "no DISPLAY, and Xvfb was not found"
+
+# Everything made lives in one folder; the tracer, the replay and a display of our own are
+# ended on every way out.
+work=$(mktemp -d "${TMPDIR:-/tmp}/logotipo-record.XXXXXX") || fail "cannot make a temporary folder"
+tracer="" xvfb="" replay=""
+cleanup() {
+    [ -n "$tracer" ] && kill -KILL "-$tracer" 2>/dev/null
+    [ -n "$replay" ] && kill -KILL "$replay" 2>/dev/null
+    [ -n "$xvfb" ] && kill "$xvfb" 2>/dev/null && wait "$xvfb" 2>/dev/null
+    rm -rf "$work"
+}
+trap cleanup EXIT
+trap 'exit 130' INT
+trap 'exit 143' TERM HUP
+
+# A display of our own, as the tests start theirs: Xvfb picks a free number and writes it
+# when ready; -noreset keeps it from resetting between our clients.
+if [ -z "${DISPLAY:-}" ]; then
+    mkfifo "$work/display" || fail "cannot make a fifo"
+    screenWidth=$((width + 200 > 1280 ? width + 200 : 1280))
+    screenHeight=$((height + 200 > 1024 ? height + 200 : 1024))
+    Xvfb -displayfd 3 -screen 0 "${screenWidth}x${screenHeight}x24" -nolisten tcp -noreset \
+        3>"$work/display" >/dev/null 2>&1 &
+    xvfb=$!
+    read -r number <"$work/display"
+    [ -n "$number" ] || fail "Xvfb did not start"
+    export DISPLAY=":$number"
+fi
+
+cp "$logo" "$work/logo.txt" || fail "cannot copy $logo"
+trace="$work/run.trace"
+
+# The swaps in the trace so far, one call number a line; a trace still being written is read
+# up to its last complete block.
+swap_calls() {
+    apitrace dump --grep=glXSwapBuffers --color=never "$trace" 2>/dev/null |
+        awk '$2 ~ /^glXSwapBuffers\(/ { print $1 }'
+}
+
+# One traced run, ended with END once the trace has $target bytes. Without a target, the
+# frames are first counted at a few megabytes: every frame adds the same bytes, so that
+# count tells the size the frames wanted need (and a tenth more, as the trace is read only
+# up to its last complete block). Counting a trace takes long, so the run is ended before
+# the one count that decides: the frames it holds, in $work/swaps.
+trace_run() {
+    rm -f "$trace"
+    others=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null)
+    others=${others:-none}
+    # The program in a session of its own (setsid), so that it and apitrace end together.
+    # GLUT takes -geometry, so every frame is drawn at the chosen size from the first on.
+    (cd "$work" && exec setsid apitrace trace -o "$trace" "$program" -geometry "${width}x${height}" \
+        >"$work/trace.log" 2>&1) &
+    tracer=$!
+    # The program's window is the one of its title that was not there before: the display
+    # may show other copies of the program.
+    window="" waited=0
+    while [ -z "$window" ]; do
+        [ "$waited" -lt 300 ] || { cat "$work/trace.log" >&2; fail "the program's window did not appear"; }
+        kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
+        sleep 0.1
+        waited=$((waited + 1))
+        window=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null | grep -vxF "$others" | head -n 1)
+    done
+
+    first=2000000
+    deadline=$(($(date +%s) + 60 + frames / 10))
+    while :; do
+        kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
+        [ "$(date +%s)" -lt "$deadline" ] || fail "too few frames were traced in time"
+        bytes=$(stat -c %s "$trace" 2>/dev/null || echo 0)
+        [ -n "$target" ] && [ "$bytes" -ge "$target" ] && break
+        if [ -z "$target" ] && [ "$bytes" -ge "$first" ]; then
+            counted=$(swap_calls | wc -l)
+            progress "traced $counted frames so far ($frames wanted)"
+            [ "$counted" -ge "$frames" ] && break
+            # The count read on while the trace grew: its size now is at least what it read.
+            bytes=$(stat -c %s "$trace")
+            if [ "$counted" -gt 0 ]; then
+                target=$((bytes * frames * 11 / (counted * 10)))
+            else
+                first=$((bytes * 2))
+            fi
+            continue
+        fi
+        sleep 0.1
+    done
+    # Only the key press: the program is gone before a release could be sent.
+    xdotool keydown --window "$window" End 2>/dev/null
+    wait "$tracer" || { cat "$work/trace.log" >&2; fail "the traced run did not end with status 0"; }
+    tracer=""
+    swap_calls >"$work/swaps"
+}
+
+started=$(date +%s)
+target=""
+for attempt in 1 2 3; do
+    trace_run
+    traced=$(wc -l <"$work/swaps")
+    [ "$traced" -ge "$frames" ] && break
+    [ "$attempt" -lt 3 ] || fail "the trace holds $traced frames, fewer than $frames"
+    progress "the trace holds $traced frames, fewer than $frames; tracing again for longer"
+    bytes=$(stat -c %s "$trace")
+    target=$((bytes * frames * 3 / ((traced > 0 ? traced : 1) * 2)))
+done
+head -n "$frames" "$work/swaps" >"$work/wanted"
+mv "$work/wanted" "$work/swaps"
+if [ "$kind" = png ]; then
+    calls=$(tail -n 1 "$work/swaps")
+else
+    calls=$(paste -s -d , "$work/swaps")
+fi
+progress "traced $frames frames in $(($(date +%s) - started)) s ($(($(stat -c %s "$trace") / 1048576)) MiB of trace); replaying them"
+
+replayed=$(date +%s)
+# glretrace draws the trace again and saves the frames at their swaps as 0000000000.png on.
+mkdir "$work/frames"
+glretrace --call-nos=false -S "$calls" -s "$work/frames/" "$trace" >"$work/replay.log" 2>&1 &
+replay=$!
+wanted=$(echo "$calls" | tr , '\n' | wc -l)
+seconds=0
+while kill -0 "$replay" 2>/dev/null; do
+    sleep 1
+    seconds=$((seconds + 1))
+    [ $((seconds % 3)) -eq 0 ] && kill -0 "$replay" 2>/dev/null &&
+        progress "replayed $(ls "$work/frames" | wc -l) of $wanted frames"
+done
+wait "$replay" || { tail -n 5 "$work/replay.log" >&2; fail "the replay failed"; }
+replay=""
+[ "$(ls "$work/frames" | wc -l)" -eq "$wanted" ] || fail "the replay saved too few frames"
+rm -f "$trace"
+
+progress "replayed the trace in $(($(date +%s) - replayed)) s; encoding as $kind"
+made="$work/out.$kind"
+# ffmpeg on the saved frames; its progress as a line every hundred frames, its errors as
+# they come.
+encode() {
+    ffmpeg -nostdin -hide_banner -loglevel error -stats -framerate "$rate" \
+        -i "$work/frames/%010d.png" "$@" 2>&1 |
+        tr '\r' '\n' | awk -v me="$me" '
+            /^frame=/ { n = $2 == "" ? $3 : $2; n = n + 0; sub(/^frame= */, ""); if (n >= shown + 100) { printf "%s: encoded %d frames\n", me, n; shown = n }; next }
+            NF { print }' >&2
+}
+case $kind in
+png) cp "$work/frames/0000000000.png" "$made" ;;
+gif)
+    # One palette for the whole animation, from what changes between frames; ordered
+    # dithering and redrawing only the changed rectangle keep the file small.
+    encode -vf palettegen=stats_mode=diff -y "$work/palette.png" &&
+        encode -i "$work/palette.png" -lavfi "paletteuse=dither=bayer:bayer_scale=5:diff_mode=rectangle" -loop 0 -y "$made"
+    ;;
+webp) encode -c:v libwebp_anim -quality 75 -compression_level 4 -loop 0 -y "$made" ;;
+mp4)
+    # yuv420p, which every player takes, needs even sides.
+    encode -c:v libx264 -preset medium -crf 23 -pix_fmt yuv420p \
+        -vf "pad=ceil(iw/2)*2:ceil(ih/2)*2" -movflags +faststart -y "$made"
+    ;;
+esac
+[ -s "$made" ] || fail "the encoding failed"
+mv -f "$made" "$output" || fail "cannot write $output"
+[ "$wanted" -eq 1 ] && what="frame $((frames - 1))" || what="$wanted frames"
+progress "wrote $output ($(stat -c %s "$output") bytes, $what at ${width}x${height}) in $(($(date +%s) - started)) s"
