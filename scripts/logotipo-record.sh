@@ -21,7 +21,9 @@ Animations play 25 frames per second and repeat for ever.
   --frames N         record frames 0 to N-1 (default 80: one whole pulse)
   --loop             record 720 frames, one whole period of the spin and the pulse, so that
                      the animation repeats without a jump
-  --size WxH         the window's size in pixels (default 500x500)
+  --size WxH         the window's size in pixels (default 500x500, the program's own); the
+                     window is resized once it is up, and the frames are taken one whole
+                     period (720 frames) later, so that frame N is still the program's frame N
   -h, --help         show this help
 
 It runs on DISPLAY when that is set, else on a virtual display of its own (Xvfb).
@@ -139,9 +141,7 @@ trace_run() {
     others=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null)
     others=${others:-none}
     # The program in a session of its own (setsid), so that it and apitrace end together.
-    # GLUT takes -geometry, so every frame is drawn at the chosen size from the first on.
-    (cd "$work" && exec setsid apitrace trace -o "$trace" "$program" -geometry "${width}x${height}" \
-        >"$work/trace.log" 2>&1) &
+    (cd "$work" && exec setsid apitrace trace -o "$trace" "$program" >"$work/trace.log" 2>&1) &
     tracer=$!
     # The program's window is the one of its title that was not there before: the display
     # may show other copies of the program.
@@ -154,8 +154,14 @@ trace_run() {
         window=$(xdotool search --name '^Logotipo da VESTRAL$' 2>/dev/null | grep -vxF "$others" | head -n 1)
     done
 
+    # The program always opens its window 500 by 500; any other size is set from outside.
+    if [ "$skip" -gt 0 ]; then
+        xdotool windowsize --sync "$window" "$width" "$height" 2>/dev/null ||
+            fail "cannot resize the program's window"
+    fi
+
     first=2000000
-    deadline=$(($(date +%s) + 60 + frames / 10))
+    deadline=$(($(date +%s) + 60 + needed / 10))
     while :; do
         kill -0 "$tracer" 2>/dev/null || { cat "$work/trace.log" >&2; fail "the program ended early"; }
         [ "$(date +%s)" -lt "$deadline" ] || fail "too few frames were traced in time"
@@ -163,12 +169,12 @@ trace_run() {
         [ -n "$target" ] && [ "$bytes" -ge "$target" ] && break
         if [ -z "$target" ] && [ "$bytes" -ge "$first" ]; then
             counted=$(swap_calls | wc -l)
-            progress "traced $counted frames so far ($frames wanted)"
-            [ "$counted" -ge "$frames" ] && break
+            progress "traced $counted frames so far ($needed wanted)"
+            [ "$counted" -ge "$needed" ] && break
             # The count read on while the trace grew: its size now is at least what it read.
             bytes=$(stat -c %s "$trace")
             if [ "$counted" -gt 0 ]; then
-                target=$((bytes * frames * 11 / (counted * 10)))
+                target=$((bytes * needed * 11 / (counted * 10)))
             else
                 first=$((bytes * 2))
             fi
@@ -183,25 +189,39 @@ trace_run() {
     swap_calls >"$work/swaps"
 }
 
+# The frames wanted are taken from frame $skip on: at the program's own size from the first,
+# at another size one whole period later (the angles repeat every 360 frames and the pulse
+# every 80), when the resized window is certainly drawn.
+skip=0
+[ "$width" -eq 500 ] && [ "$height" -eq 500 ] || skip=720
+needed=$((skip + frames))
 started=$(date +%s)
 target=""
 for attempt in 1 2 3; do
     trace_run
     traced=$(wc -l <"$work/swaps")
-    [ "$traced" -ge "$frames" ] && break
-    [ "$attempt" -lt 3 ] || fail "the trace holds $traced frames, fewer than $frames"
-    progress "the trace holds $traced frames, fewer than $frames; tracing again for longer"
+    [ "$traced" -ge "$needed" ] && break
+    [ "$attempt" -lt 3 ] || fail "the trace holds $traced frames, fewer than $needed"
+    progress "the trace holds $traced frames, fewer than $needed; tracing again for longer"
     bytes=$(stat -c %s "$trace")
-    target=$((bytes * frames * 3 / ((traced > 0 ? traced : 1) * 2)))
+    target=$((bytes * needed * 3 / ((traced > 0 ? traced : 1) * 2)))
 done
-head -n "$frames" "$work/swaps" >"$work/wanted"
+if [ "$skip" -gt 0 ]; then
+    # The reshape to the size asked for must come before the first frame taken.
+    resized=$(apitrace dump --grep=glViewport --color=never "$trace" 2>/dev/null |
+        awk -v size="width = $width, height = $height)" 'index($0, size) { print $1; exit }')
+    before=$(sed -n "${skip}p" "$work/swaps")
+    [ -n "$resized" ] && [ "$resized" -lt "$before" ] ||
+        fail "the window did not take the size ${width}x${height} in time"
+fi
+sed -n "$((skip + 1)),$((skip + frames))p" "$work/swaps" >"$work/wanted"
 mv "$work/wanted" "$work/swaps"
 if [ "$kind" = png ]; then
     calls=$(tail -n 1 "$work/swaps")
 else
     calls=$(paste -s -d , "$work/swaps")
 fi
-progress "traced $frames frames in $(($(date +%s) - started)) s ($(($(stat -c %s "$trace") / 1048576)) MiB of trace); replaying them"
+progress "traced $needed frames in $(($(date +%s) - started)) s ($(($(stat -c %s "$trace") / 1048576)) MiB of trace); replaying them"
 
 replayed=$(date +%s)
 # glretrace draws the trace again and saves the frames at their swaps as 0000000000.png on.
@@ -232,19 +252,23 @@ encode() {
             /^frame=/ { n = $2 == "" ? $3 : $2; n = n + 0; sub(/^frame= */, ""); if (n >= shown + 100) { printf "%s: encoded %d frames\n", me, n; shown = n }; next }
             NF { print }' >&2
 }
+# The replay's window starts at 500 by 500 and only grows, so the frames of a smaller window
+# lie in the lower left corner of its pictures.
+crop="crop=$width:$height:0:ih-$height"
 case $kind in
-png) cp "$work/frames/0000000000.png" "$made" ;;
+png) encode -vf "$crop" -y "$made" ;;
 gif)
     # One palette for the whole animation, from what changes between frames; ordered
     # dithering and redrawing only the changed rectangle keep the file small.
-    encode -vf palettegen=stats_mode=diff -y "$work/palette.png" &&
-        encode -i "$work/palette.png" -lavfi "paletteuse=dither=bayer:bayer_scale=5:diff_mode=rectangle" -loop 0 -y "$made"
+    encode -vf "$crop,palettegen=stats_mode=diff" -y "$work/palette.png" &&
+        encode -i "$work/palette.png" -loop 0 -y "$made" -lavfi \
+            "[0:v]$crop[frames];[frames][1:v]paletteuse=dither=bayer:bayer_scale=5:diff_mode=rectangle"
     ;;
-webp) encode -c:v libwebp_anim -quality 75 -compression_level 4 -loop 0 -y "$made" ;;
+webp) encode -vf "$crop" -c:v libwebp_anim -quality 75 -compression_level 4 -loop 0 -y "$made" ;;
 mp4)
     # yuv420p, which every player takes, needs even sides.
     encode -c:v libx264 -preset medium -crf 23 -pix_fmt yuv420p \
-        -vf "pad=ceil(iw/2)*2:ceil(ih/2)*2" -movflags +faststart -y "$made"
+        -vf "$crop,pad=ceil(iw/2)*2:ceil(ih/2)*2" -movflags +faststart -y "$made"
     ;;
 esac
 [ -s "$made" ] || fail "the encoding failed"

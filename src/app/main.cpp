@@ -24,11 +24,11 @@ int main(int argc, char** argv) {
         std::fputs(openFailure, stderr);
         return 1;
     }
-    // Size and place before glutInit, so that GLUT's -geometry option can change them.
-    glutInitWindowSize(windowSize, windowSize);
-    glutInitWindowPosition(windowX, windowY);
     glutInit(&argc, argv);
     glutInitDisplayMode(GLUT_RGB | GLUT_DOUBLE | GLUT_DEPTH);
+    // After glutInit, so the window is always 500 by 500 at (100, 50), whatever -geometry says.
+    glutInitWindowSize(windowSize, windowSize);
+    glutInitWindowPosition(windowX, windowY);
     glutCreateWindow(windowTitle);
     setupScene();
     glutDisplayFunc(drawFrame);
