@@ -1,0 +1,32 @@
+// Curves to polylines: transforming, flattening within a tolerance, thinning straight runs,
+// and cutting what lies far outside the working window.
+#pragma once
+
+#include "drawing.h"
+
+#include <vector>
+
+using Polyline = std::vector<Point>;
+
+// Coordinates the geometry stages keep within, in output grid units: far beyond the view,
+// and far inside what the integer clipping arithmetic takes.
+constexpr double windowReach = 1e8;
+
+Point applyMatrix(const Matrix& m, Point p);
+Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
+// Largest and smallest stretch of m.
+void stretches(const Matrix& m, double* largest, double* smallest);
+
+// The subpath through m, its cubics cut into lines that stay within tolerance of the curve.
+// False when a coordinate is not finite.
+bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, Polyline* out);
+
+// Drops points where the line runs straight within tolerance (closed: the ring through
+// the first point again).
+void thinPolyline(Polyline* line, double tolerance, bool closed);
+
+bool withinWindow(const Polyline& line);
+// The closed outline cut to the window; the fill inside the window is unchanged.
+void clipRingToWindow(Polyline* ring);
+// The open line cut to the window: the runs of it that lie inside.
+std::vector<Polyline> clipLineToWindow(const Polyline& line, double margin);
