@@ -114,7 +114,8 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     }
     // The same stages again, to see the pieces of the chosen tolerance.
     Placement placement;
-    fitView(parts, {}, fitRadius, &placement);
+    int broken;
+    fitView(parts, {}, fitRadius, &placement, &broken);
     double visible;
     Attempt chosen = fittingAttempt(parts, {}, placement, &visible);
     int reflex = 0, outlines = 0;

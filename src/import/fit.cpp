@@ -17,6 +17,19 @@ constexpr double fitGrid = 1e6;
 constexpr double finest = 0.5, coarsest = 100, coarsestThinned = 400;
 constexpr int searchSteps = 8;
 
+// The disc every point must stay in, a little inside the view's reach.
+ClipperLib::Path viewDisc() {
+    constexpr int corners = 512;
+    double radius = (viewReach - 0.0005) / gridUnit;
+    ClipperLib::Path disc;
+    for (int i = 0; i < corners; ++i) {
+        double angle = 2 * M_PI * i / corners;
+        disc.push_back({std::llround(centreX / gridUnit + radius * std::cos(angle)),
+                        std::llround(centreY / gridUnit + radius * std::sin(angle))});
+    }
+    return disc;
+}
+
 // The corners of everything visible at the coarse fit tolerance.
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
@@ -54,7 +67,9 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
     Attempt result;
     result.tolerance = tolerance;
     result.thinned = thinned;
-    RegionRun regions = paintRegions(parts, ink, placement, tolerance, thinned);
+    // A sliver too thin to show in the fit's coarse measure must not reach out of the view.
+    static const ClipperLib::Path disc = viewDisc();
+    RegionRun regions = paintRegions(parts, ink, placement, tolerance, thinned, &disc);
     result.notes = regions.notes;
     size_t corners = 0;
     for (const Region& region : regions.regions) {
@@ -74,9 +89,9 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
 }
 
 bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
-             Placement* placement) {
+             Placement* placement, int* broken) {
     Box box;
-    if (!paintedBounds(parts, ink, &box)) {
+    if (!paintedBounds(parts, ink, &box, broken)) {
         return false;
     }
     double extent = std::max(box.x1 - box.x0, box.y1 - box.y0);

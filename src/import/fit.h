@@ -27,9 +27,9 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
                 double tolerance, bool thinned);
 
 // Scales and centres the visible drawing to lie within radius of the view's centre. False
-// when nothing is visible.
+// when nothing is visible; broken counts the shapes left out for coordinates out of range.
 bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
-             Placement* placement);
+             Placement* placement, int* broken);
 
 // The finest tolerance that fits, from the finest one worth writing to a coarse one, then
 // with straight runs thinned. fits is false in the result when nothing fits; visibleArea

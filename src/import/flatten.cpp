@@ -23,6 +23,25 @@ Point lerp(Point p, Point q, double t) {
 
 } // namespace
 
+bool shapeInRange(const Shape& shape) {
+    auto fine = [&](Point p) {
+        Point q = applyMatrix(shape.transform, p);
+        return std::fabs(q.x) <= drawingReach && std::fabs(q.y) <= drawingReach;
+    };
+    for (const Subpath& subpath : shape.subpaths) {
+        if (!fine(subpath.start)) {
+            return false;
+        }
+        for (const Segment& segment : subpath.segments) {
+            if (!fine(segment.end) ||
+                (segment.cubic && (!fine(segment.control1) || !fine(segment.control2)))) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
 Point applyMatrix(const Matrix& m, Point p) {
     return {m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
 }

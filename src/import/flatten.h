@@ -12,6 +12,12 @@ using Polyline = std::vector<Point>;
 // and far inside what the integer clipping arithmetic takes.
 constexpr double windowReach = 1e8;
 
+// Drawing coordinates past this (or not finite) are taken as broken: the shape is left out.
+constexpr double drawingReach = 1e15;
+
+// Whether every point of the shape, through its transform, is finite and within reach.
+bool shapeInRange(const Shape& shape);
+
 Point applyMatrix(const Matrix& m, Point p);
 Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
 // Largest and smallest stretch of m.

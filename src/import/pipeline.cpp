@@ -83,8 +83,14 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
     // fit shrinks should they ever reach past the view.
     for (int round = 0; round < 3; ++round, radius *= 0.98) {
         Placement placement;
-        if (!fitView(parts, ink, radius, &placement)) {
-            err << self << "nothing visible to import\n";
+        int broken = 0;
+        if (!fitView(parts, ink, radius, &placement, &broken)) {
+            err << self << "nothing visible to import";
+            if (broken > 0) {
+                err << " (" << broken << (broken == 1 ? " shape" : " shapes")
+                    << " left out for coordinates out of range)";
+            }
+            err << "\n";
             return importNothing;
         }
         double visibleArea = 0;

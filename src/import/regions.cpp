@@ -214,7 +214,8 @@ double pathsArea(const Paths& paths) {
 }
 
 RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double tolerance, bool simplify) {
+                       const Placement& placement, double tolerance, bool simplify,
+                       const Path* bound) {
     RegionRun run;
     Matrix grid = gridMatrix(placement);
     std::vector<Layer> layers;
@@ -225,6 +226,12 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
             clip.push_back(boxPath(drawing.clip, placement));
         }
         for (const Shape& shape : drawing.shapes) {
+            if (!shapeInRange(shape)) {
+                if (inkOf(shape.fill, ink) != Ink::none || inkOf(shape.stroke, ink) != Ink::none) {
+                    run.notes.push_back(at(shape) + " has coordinates out of range: left out");
+                }
+                continue;
+            }
             Matrix m = composeMatrix(grid, shape.transform);
             for (int stroke = 0; stroke < 2; ++stroke) {
                 Ink kind = inkOf(stroke ? shape.stroke : shape.fill, ink);
@@ -271,7 +278,8 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                     all.insert(all.end(), region.paths.begin(), region.paths.end());
                 }
             }
-            Paths joined = combine(ctUnion, all, {});
+            Paths joined = bound != nullptr ? combine(ctIntersection, all, {*bound})
+                                            : combine(ctUnion, all, {});
             if (!joined.empty()) {
                 run.regions.push_back({static_cast<int>(part), kind, std::move(joined)});
             }
@@ -280,12 +288,17 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
     return run;
 }
 
-bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box) {
+bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box, int* broken) {
+    *broken = 0;
     Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
     for (const Part& part : parts) {
         for (const Shape& shape : part.drawing.shapes) {
             Ink fill = inkOf(shape.fill, ink), stroke = inkOf(shape.stroke, ink);
             if (fill == Ink::none && stroke == Ink::none) {
+                continue;
+            }
+            if (!shapeInRange(shape)) {
+                ++*broken;
                 continue;
             }
             double largest, smallest;

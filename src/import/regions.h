@@ -29,11 +29,14 @@ struct RegionRun {
 };
 
 // Curves are flattened within tolerance grid units; simplify also thins straight runs to it.
+// What lies outside bound (when given) is cut off.
 RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double tolerance, bool simplify);
+                       const Placement& placement, double tolerance, bool simplify,
+                       const ClipperLib::Path* bound = nullptr);
 
 // The drawing-space box of every painted shape, strokes widened; false when nothing is.
-bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box);
+// broken counts the painted shapes left out for coordinates out of range.
+bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box, int* broken);
 
 // Clipper's operations, retried on cleaned geometry when degenerate input makes them throw.
 ClipperLib::Paths combine(ClipperLib::ClipType type, const ClipperLib::Paths& subject,
