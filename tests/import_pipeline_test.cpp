@@ -107,9 +107,31 @@ bool convex(const std::vector<ClipperLib::IntPoint>& p) {
     return n >= 3;
 }
 
+// Whether a corner of one section lies inside an edge of another that does not hold it: a
+// crack the renderer may show.
+bool tJunction(const std::vector<Section>& sections) {
+    for (const Section& s : sections) {
+        for (size_t i = 0; i < s.points.size(); ++i) {
+            const auto &a = s.points[i], &b = s.points[(i + 1) % s.points.size()];
+            for (const Section& other : sections) {
+                for (const auto& v : other.points) {
+                    long long cross = (b.X - a.X) * (v.Y - a.Y) - (b.Y - a.Y) * (v.X - a.X);
+                    long long along = (b.X - a.X) * (v.X - a.X) + (b.Y - a.Y) * (v.Y - a.Y);
+                    long long length = (b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y);
+                    if (cross == 0 && along > 0 && along < length) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
 // Runs the import and checks what every written logo must be: check finds nothing to warn
 // about (but the reserved empty red sections), both tables within their slots, every
-// section convex with area, no two overlapping, every point in view.
+// section convex with area, no two overlapping, no corner on another's edge, every point
+// in view.
 Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {}) {
     std::vector<Part> parts;
     for (const Drawing& drawing : drawings) {
@@ -170,6 +192,7 @@ Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {}) {
             EXPECT_EQ(overlap, 0) << "sections " << i << " and " << j << " overlap";
         }
     }
+    EXPECT_FALSE(tJunction(logo.sections));
     EXPECT_LE(points[0], 839);
     EXPECT_LE(points[1], 839);
     return logo;

@@ -103,22 +103,25 @@ void thinPolyline(Polyline* line, double tolerance, bool closed) {
     line->swap(thinned);
 }
 
-bool withinWindow(const Polyline& line) {
-    return std::all_of(line.begin(), line.end(), [](Point p) {
-        return std::fabs(p.x) <= windowReach && std::fabs(p.y) <= windowReach;
+bool withinWindow(const Polyline& line, const Box& window) {
+    return std::all_of(line.begin(), line.end(), [&](Point p) {
+        return p.x >= window.x0 && p.x <= window.x1 && p.y >= window.y0 && p.y <= window.y1;
     });
 }
 
-void clipRingToWindow(Polyline* ring) {
+void clipRingToWindow(Polyline* ring, const Box& window) {
     // Sutherland-Hodgman against each side: winding numbers inside the window stay as they
     // were, so both fill rules give the same fill there.
     for (int side = 0; side < 4; ++side) {
-        auto inside = [side](Point p) {
+        double limit = side == 0   ? window.x0
+                       : side == 1 ? window.x1
+                       : side == 2 ? window.y0
+                                   : window.y1;
+        auto inside = [side, limit](Point p) {
             double v = side < 2 ? p.x : p.y;
-            return side % 2 == 0 ? v >= -windowReach : v <= windowReach;
+            return side % 2 == 0 ? v >= limit : v <= limit;
         };
-        auto cut = [side](Point p, Point q) {
-            double limit = side % 2 == 0 ? -windowReach : windowReach;
+        auto cut = [side, limit](Point p, Point q) {
             double t = side < 2 ? (limit - p.x) / (q.x - p.x) : (limit - p.y) / (q.y - p.y);
             Point r = lerp(p, q, t);
             (side < 2 ? r.x : r.y) = limit;
@@ -138,9 +141,10 @@ void clipRingToWindow(Polyline* ring) {
     }
 }
 
-std::vector<Polyline> clipLineToWindow(const Polyline& line, double margin) {
+std::vector<Polyline> clipLineToWindow(const Polyline& line, const Box& window, double margin) {
     // Liang-Barsky on each segment; a segment cut short ends its run.
-    double reach = windowReach + margin;
+    double low[2] = {window.x0 - margin, window.y0 - margin};
+    double high[2] = {window.x1 + margin, window.y1 + margin};
     std::vector<Polyline> runs(1);
     for (size_t i = 0; i + 1 < line.size(); ++i) {
         Point p = line[i], q = line[i + 1];
@@ -148,7 +152,9 @@ std::vector<Polyline> clipLineToWindow(const Polyline& line, double margin) {
         bool visible = true;
         for (int axis = 0; axis < 2 && visible; ++axis) {
             for (double sign : {-1.0, 1.0}) {
-                double num = reach - sign * s[axis], den = sign * d[axis];
+                // sign * (s + t d) <= the side's limit
+                double num = (sign > 0 ? high[axis] : -low[axis]) - sign * s[axis];
+                double den = sign * d[axis];
                 if (den == 0) {
                     visible = visible && num >= 0;
                 } else if (den > 0) {

@@ -31,8 +31,11 @@ bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, P
 // the first point again).
 void thinPolyline(Polyline* line, double tolerance, bool closed);
 
-bool withinWindow(const Polyline& line);
+// The whole working window, and the part of it that matters (what the view can show).
+constexpr Box fullWindow{-windowReach, -windowReach, windowReach, windowReach};
+
+bool withinWindow(const Polyline& line, const Box& window);
 // The closed outline cut to the window; the fill inside the window is unchanged.
-void clipRingToWindow(Polyline* ring);
-// The open line cut to the window: the runs of it that lie inside.
-std::vector<Polyline> clipLineToWindow(const Polyline& line, double margin);
+void clipRingToWindow(Polyline* ring, const Box& window);
+// The open line cut to the window grown by margin: the runs of it that lie inside.
+std::vector<Polyline> clipLineToWindow(const Polyline& line, const Box& window, double margin);

@@ -31,8 +31,17 @@ std::string at(const Shape& shape) {
     return shape.line > 0 ? "the shape at line " + std::to_string(shape.line) : "a shape";
 }
 
-Paths fillArea(const Shape& shape, const Matrix& m, double tolerance, bool simplify,
-               std::vector<std::string>* notes) {
+// What a fill or a stroke is made with.
+struct Stage {
+    double tolerance;
+    bool simplify;
+    Box window; // what lies outside it is cut off early
+    std::vector<std::string>* notes;
+};
+
+Paths fillArea(const Shape& shape, const Matrix& m, const Stage& stage) {
+    double tolerance = stage.tolerance;
+    std::vector<std::string>* notes = stage.notes;
     Paths rings;
     for (const Subpath& subpath : shape.subpaths) {
         Polyline ring;
@@ -40,11 +49,11 @@ Paths fillArea(const Shape& shape, const Matrix& m, double tolerance, bool simpl
             notes->push_back(at(shape) + " has coordinates out of range: left out");
             return {};
         }
-        if (simplify) {
+        if (stage.simplify) {
             thinPolyline(&ring, tolerance, true);
         }
-        if (!withinWindow(ring)) {
-            clipRingToWindow(&ring);
+        if (!withinWindow(ring, stage.window)) {
+            clipRingToWindow(&ring, stage.window);
         }
         Path path = rounded(ring);
         while (path.size() > 1 && path.back() == path.front()) {
@@ -86,8 +95,9 @@ void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool cl
     }
 }
 
-Paths strokeArea(const Shape& shape, const Matrix& m, double tolerance, bool simplify,
-                 std::vector<std::string>* notes) {
+Paths strokeArea(const Shape& shape, const Matrix& m, const Stage& stage) {
+    double tolerance = stage.tolerance;
+    std::vector<std::string>* notes = stage.notes;
     double largest, smallest;
     stretches(m, &largest, &smallest);
     if (!(largest > 0) || !(shape.strokeWidth > 0) || !std::isfinite(shape.strokeWidth)) {
@@ -114,7 +124,7 @@ Paths strokeArea(const Shape& shape, const Matrix& m, double tolerance, bool sim
             notes->push_back(at(shape) + " has coordinates out of range: left out");
             return {};
         }
-        if (simplify) {
+        if (stage.simplify) {
             thinPolyline(&line, ownTolerance, subpath.closed);
         }
         for (Point p : line) {
@@ -129,13 +139,15 @@ Paths strokeArea(const Shape& shape, const Matrix& m, double tolerance, bool sim
         for (Point& p : lines[i]) {
             p = {(p.x - centre.x) * scale, (p.y - centre.y) * scale};
         }
-        if (withinWindow(lines[i])) {
+        if (withinWindow(lines[i], uniform ? stage.window : fullWindow)) {
             addCentreLine(&offset, rounded(lines[i]), shape, closed[i]);
         } else if (uniform) {
             if (closed[i]) {
                 lines[i].push_back(lines[i].front());
             }
-            for (const Polyline& run : clipLineToWindow(lines[i], delta)) {
+            // Joins and caps reach at most this far from the centre line.
+            double reach = delta * std::max(shape.miterLimit, 1.5);
+            for (const Polyline& run : clipLineToWindow(lines[i], stage.window, reach)) {
                 addCentreLine(&offset, rounded(run), shape, false);
             }
         } else {
@@ -153,8 +165,8 @@ Paths strokeArea(const Shape& shape, const Matrix& m, double tolerance, bool sim
         for (const IntPoint& q : path) {
             mapped.push_back(applyMatrix(m, {q.X / scale + centre.x, q.Y / scale + centre.y}));
         }
-        if (!withinWindow(mapped)) {
-            clipRingToWindow(&mapped);
+        if (!withinWindow(mapped, stage.window)) {
+            clipRingToWindow(&mapped, stage.window);
         }
         path = rounded(mapped);
     }
@@ -218,6 +230,16 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                        const Path* bound) {
     RegionRun run;
     Matrix grid = gridMatrix(placement);
+    Stage stage{tolerance, simplify, fullWindow, &run.notes};
+    if (bound != nullptr && !bound->empty()) {
+        // A margin keeps the window's own edges off the bound.
+        stage.window = {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        for (const IntPoint& p : *bound) {
+            stage.window = {
+                std::min(stage.window.x0, p.X - 16.0), std::min(stage.window.y0, p.Y - 16.0),
+                std::max(stage.window.x1, p.X + 16.0), std::max(stage.window.y1, p.Y + 16.0)};
+        }
+    }
     std::vector<Layer> layers;
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
@@ -238,8 +260,7 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                 if (kind == Ink::none) {
                     continue;
                 }
-                Paths area = stroke ? strokeArea(shape, m, tolerance, simplify, &run.notes)
-                                    : fillArea(shape, m, tolerance, simplify, &run.notes);
+                Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
                 if (drawing.clipped) {
                     area = combine(ctIntersection, area, clip);
                 }
