@@ -34,8 +34,13 @@ ClipperLib::Path viewDisc() {
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
     std::vector<ClipperLib::IntPoint> corners;
-    for (const Region& region :
-         paintRegions(parts, ink, placement, fitGrid * gridUnit, false).regions) {
+    RegionRun run = paintRegions(parts, ink, placement, fitGrid * gridUnit, false);
+    // A drawing of very many curves is measured coarser.
+    for (double tolerance = fitGrid * gridUnit * 10; run.overflow && tolerance <= fitGrid / 10;
+         tolerance *= 10) {
+        run = paintRegions(parts, ink, placement, tolerance, false);
+    }
+    for (const Region& region : run.regions) {
         for (const ClipperLib::Path& path : region.paths) {
             corners.insert(corners.end(), path.begin(), path.end());
         }
@@ -71,6 +76,9 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
     static const ClipperLib::Path disc = viewDisc();
     RegionRun regions = paintRegions(parts, ink, placement, tolerance, thinned, &disc);
     result.notes = regions.notes;
+    if (regions.overflow) {
+        return result;
+    }
     size_t corners = 0;
     for (const Region& region : regions.regions) {
         result.regionArea += pathsArea(region.paths);

@@ -21,6 +21,14 @@ Point lerp(Point p, Point q, double t) {
     return {p.x + (q.x - p.x) * t, p.y + (q.y - p.y) * t};
 }
 
+// Whether the convex hull of points misses box.
+bool outside(std::initializer_list<Point> points, const Box& box) {
+    auto all = [&](auto test) { return std::all_of(points.begin(), points.end(), test); };
+    return all([&](Point q) { return q.x < box.x0; }) ||
+           all([&](Point q) { return q.x > box.x1; }) ||
+           all([&](Point q) { return q.y < box.y0; }) || all([&](Point q) { return q.y > box.y1; });
+}
+
 } // namespace
 
 bool shapeInRange(const Shape& shape) {
@@ -60,13 +68,14 @@ void stretches(const Matrix& m, double* largest, double* smallest) {
     *smallest = *largest > 0 ? det / *largest : 0;
 }
 
-bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, Polyline* out) {
+bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, const Box* cull,
+                    Polyline* out) {
     Point p = applyMatrix(m, subpath.start);
     out->push_back(p);
     for (const Segment& segment : subpath.segments) {
         Point end = applyMatrix(m, segment.end);
-        if (segment.cubic) {
-            Point c1 = applyMatrix(m, segment.control1), c2 = applyMatrix(m, segment.control2);
+        Point c1 = applyMatrix(m, segment.control1), c2 = applyMatrix(m, segment.control2);
+        if (segment.cubic && !(cull != nullptr && outside({p, c1, c2, end}, *cull))) {
             // A uniform step 1/n keeps within |B''|/(8 n^2) of the curve, and |B''| is at most
             // six times the larger second difference of the control points.
             double bend = std::max(std::hypot(p.x - 2 * c1.x + c2.x, p.y - 2 * c1.y + c2.y),

@@ -23,9 +23,11 @@ Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
 // Largest and smallest stretch of m.
 void stretches(const Matrix& m, double* largest, double* smallest);
 
-// The subpath through m, its cubics cut into lines that stay within tolerance of the curve.
+// The subpath through m, its cubics cut into lines that stay within tolerance of the curve;
+// a cubic wholly outside cull (when given) becomes one line, which stays outside it too.
 // False when a coordinate is not finite.
-bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, Polyline* out);
+bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, const Box* cull,
+                    Polyline* out);
 
 // Drops points where the line runs straight within tolerance (closed: the ring through
 // the first point again).

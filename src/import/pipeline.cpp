@@ -119,6 +119,9 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
                 err << note << "\n";
             }
         }
+        if (visibleArea <= 0) {
+            visibleArea = chosen.regionArea; // the finest flattening needed too many points
+        }
         writeLayout(layout, out);
         report(parts, chosen, visibleArea, err);
         return importWritten;

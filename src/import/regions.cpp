@@ -12,6 +12,10 @@ using namespace ClipperLib;
 
 namespace {
 
+// Flattened points one run may make (a few hundred megabytes with Clipper's copies); past it
+// the tolerance is too fine for the drawing anyway.
+constexpr size_t mostPoints = 4000000;
+
 Matrix gridMatrix(const Placement& placement) {
     return {placement.scale, 0, 0, -placement.scale, placement.x0, placement.y0};
 }
@@ -37,16 +41,21 @@ struct Stage {
     bool simplify;
     Box window; // what lies outside it is cut off early
     std::vector<std::string>* notes;
+    size_t flattened; // points so far
 };
 
-Paths fillArea(const Shape& shape, const Matrix& m, const Stage& stage) {
+Paths fillArea(const Shape& shape, const Matrix& m, Stage& stage) {
     double tolerance = stage.tolerance;
     std::vector<std::string>* notes = stage.notes;
     Paths rings;
     for (const Subpath& subpath : shape.subpaths) {
         Polyline ring;
-        if (!flattenSubpath(subpath, m, tolerance, &ring)) {
+        if (!flattenSubpath(subpath, m, tolerance, &stage.window, &ring)) {
             notes->push_back(at(shape) + " has coordinates out of range: left out");
+            return {};
+        }
+        stage.flattened += ring.size();
+        if (stage.flattened > mostPoints) {
             return {};
         }
         if (stage.simplify) {
@@ -95,7 +104,7 @@ void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool cl
     }
 }
 
-Paths strokeArea(const Shape& shape, const Matrix& m, const Stage& stage) {
+Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
     double tolerance = stage.tolerance;
     std::vector<std::string>* notes = stage.notes;
     double largest, smallest;
@@ -118,10 +127,18 @@ Paths strokeArea(const Shape& shape, const Matrix& m, const Stage& stage) {
     std::vector<Polyline> lines;
     std::vector<bool> closed;
     Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
+    // Joins and caps reach at most this far from the centre line.
+    double reach = delta * std::max(shape.miterLimit, 1.5);
+    Box cull{stage.window.x0 - reach, stage.window.y0 - reach, stage.window.x1 + reach,
+             stage.window.y1 + reach};
     for (const Subpath& subpath : shape.subpaths) {
         Polyline line;
-        if (!flattenSubpath(subpath, own, ownTolerance, &line)) {
+        if (!flattenSubpath(subpath, own, ownTolerance, uniform ? &cull : nullptr, &line)) {
             notes->push_back(at(shape) + " has coordinates out of range: left out");
+            return {};
+        }
+        stage.flattened += line.size();
+        if (stage.flattened > mostPoints) {
             return {};
         }
         if (stage.simplify) {
@@ -145,8 +162,6 @@ Paths strokeArea(const Shape& shape, const Matrix& m, const Stage& stage) {
             if (closed[i]) {
                 lines[i].push_back(lines[i].front());
             }
-            // Joins and caps reach at most this far from the centre line.
-            double reach = delta * std::max(shape.miterLimit, 1.5);
             for (const Polyline& run : clipLineToWindow(lines[i], stage.window, reach)) {
                 addCentreLine(&offset, rounded(run), shape, false);
             }
@@ -196,11 +211,12 @@ struct Layer {
 
 } // namespace
 
-Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill) {
+Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
+              bool strict) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
             Clipper clipper;
-            clipper.StrictlySimple(true);
+            clipper.StrictlySimple(strict);
             Paths a = subject, b = clip;
             if (attempt > 0) {
                 CleanPolygons(a);
@@ -230,7 +246,7 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                        const Path* bound) {
     RegionRun run;
     Matrix grid = gridMatrix(placement);
-    Stage stage{tolerance, simplify, fullWindow, &run.notes};
+    Stage stage{tolerance, simplify, fullWindow, &run.notes, 0};
     if (bound != nullptr && !bound->empty()) {
         // A margin keeps the window's own edges off the bound.
         stage.window = {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
@@ -261,6 +277,10 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                     continue;
                 }
                 Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
+                if (stage.flattened > mostPoints) {
+                    run.overflow = true;
+                    return run;
+                }
                 if (drawing.clipped) {
                     area = combine(ctIntersection, area, clip);
                 }
@@ -299,8 +319,9 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                     all.insert(all.end(), region.paths.begin(), region.paths.end());
                 }
             }
-            Paths joined = bound != nullptr ? combine(ctIntersection, all, {*bound})
-                                            : combine(ctUnion, all, {});
+            Paths joined = bound != nullptr
+                               ? combine(ctIntersection, all, {*bound}, pftNonZero, true)
+                               : combine(ctUnion, all, {}, pftNonZero, true);
             if (!joined.empty()) {
                 run.regions.push_back({static_cast<int>(part), kind, std::move(joined)});
             }

@@ -25,6 +25,7 @@ struct Region {
 
 struct RegionRun {
     std::vector<Region> regions;
+    bool overflow = false;          // the curves needed more points than a run may hold: no regions
     std::vector<std::string> notes; // what was left out and why
 };
 
@@ -39,8 +40,10 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
 bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box, int* broken);
 
 // Clipper's operations, retried on cleaned geometry when degenerate input makes them throw.
+// strict: outlines that do not even touch themselves (slower).
 ClipperLib::Paths combine(ClipperLib::ClipType type, const ClipperLib::Paths& subject,
                           const ClipperLib::Paths& clip,
-                          ClipperLib::PolyFillType fill = ClipperLib::pftNonZero);
+                          ClipperLib::PolyFillType fill = ClipperLib::pftNonZero,
+                          bool strict = false);
 
 double pathsArea(const ClipperLib::Paths& paths);
