@@ -328,6 +328,26 @@ TEST(ImportPipeline, OnlyTheThreeLargestRedPiecesStayRed) {
     EXPECT_EQ(dark.redArea, 0);
 }
 
+TEST(ImportPipeline, BrokenGeometryIsLeftOutWithANote) {
+    Shape notANumber = filled({rect(0, 0, NAN, 1)}, black);
+    Shape farAway = filled({rect(1e300, 0, 1, 1)}, red);
+    Shape flattened = filled({rect(0, 0, 1, 1)}, red);
+    flattened.transform = {1, 0, 1, 0, 0, 0};
+    Shape empty = filled({}, red);
+    Shape tooWide = stroked(rect(1, 1, 1, 1), 1e200, LineCap::round);
+    Logo logo = importLogo({drawingOf(
+        {filled({rect(0, 0, 4, 4)}, black), notANumber, farAway, flattened, empty, tooWide})});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_NEAR(logo.darkArea, 16 * unitArea(logo, 4), 0.01 * logo.darkArea);
+    EXPECT_EQ(logo.redArea, 0);
+    EXPECT_NE(logo.report.find("out of range: left out"), std::string::npos) << logo.report;
+    EXPECT_NE(logo.report.find("far wider than the view"), std::string::npos) << logo.report;
+
+    Logo nothing = importLogo({drawingOf({notANumber, farAway, flattened})});
+    EXPECT_EQ(nothing.status, importNothing);
+    EXPECT_NE(nothing.report.find("2 shapes left out"), std::string::npos) << nothing.report;
+}
+
 TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     // Far more curve than two tables hold at full detail: the search coarsens until it fits.
     std::vector<Shape> dots;

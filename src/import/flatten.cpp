@@ -50,6 +50,12 @@ bool shapeInRange(const Shape& shape) {
     return true;
 }
 
+bool strokeInRange(const Shape& shape) {
+    double largest, smallest;
+    stretches(shape.transform, &largest, &smallest);
+    return shape.strokeWidth / 2 * largest <= drawingReach;
+}
+
 Point applyMatrix(const Matrix& m, Point p) {
     return {m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
 }

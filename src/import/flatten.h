@@ -18,6 +18,9 @@ constexpr double drawingReach = 1e15;
 // Whether every point of the shape, through its transform, is finite and within reach.
 bool shapeInRange(const Shape& shape);
 
+// Whether the stroke's half width, stretched by the transform, is finite and within reach.
+bool strokeInRange(const Shape& shape);
+
 Point applyMatrix(const Matrix& m, Point p);
 Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
 // Largest and smallest stretch of m.

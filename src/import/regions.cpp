@@ -104,6 +104,11 @@ void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool cl
     }
 }
 
+// Past this a miter's spike is too long to mean anything; such limits are taken as this.
+double miterLimitOf(const Shape& shape) {
+    return std::isnan(shape.miterLimit) ? 4 : std::clamp(shape.miterLimit, 1.0, 100.0);
+}
+
 Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
     double tolerance = stage.tolerance;
     std::vector<std::string>* notes = stage.notes;
@@ -119,16 +124,16 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
     double scale = uniform ? 1 : largest;
     double ownTolerance = uniform ? tolerance : tolerance / largest;
     double delta = shape.strokeWidth / 2 * largest;
-    if (delta > windowReach) {
+    if (!strokeInRange(shape) || delta > windowReach) {
         notes->push_back(at(shape) + " has a stroke far wider than the view: left out");
         return {};
     }
-    ClipperOffset offset(std::max(shape.miterLimit, 1.0), std::max(tolerance, 0.25));
+    ClipperOffset offset(miterLimitOf(shape), std::max(tolerance, 0.25));
     std::vector<Polyline> lines;
     std::vector<bool> closed;
     Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
     // Joins and caps reach at most this far from the centre line.
-    double reach = delta * std::max(shape.miterLimit, 1.5);
+    double reach = delta * std::max(miterLimitOf(shape), 1.5);
     Box cull{stage.window.x0 - reach, stage.window.y0 - reach, stage.window.x1 + reach,
              stage.window.y1 + reach};
     for (const Subpath& subpath : shape.subpaths) {
@@ -171,7 +176,12 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
         }
     }
     Paths area;
-    offset.Execute(area, delta);
+    try {
+        offset.Execute(area, delta);
+    } catch (const clipperException&) {
+        notes->push_back(at(shape) + " has a stroke that cannot be widened: left out");
+        return {};
+    }
     if (uniform) {
         return area;
     }
@@ -336,6 +346,9 @@ bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box
     for (const Part& part : parts) {
         for (const Shape& shape : part.drawing.shapes) {
             Ink fill = inkOf(shape.fill, ink), stroke = inkOf(shape.stroke, ink);
+            if (!strokeInRange(shape)) {
+                stroke = Ink::none; // left out, with a note, when painted
+            }
             if (fill == Ink::none && stroke == Ink::none) {
                 continue;
             }
@@ -346,9 +359,9 @@ bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box
             double largest, smallest;
             stretches(shape.transform, &largest, &smallest);
             // A miter reaches out at most its limit times the half width; caps and bevels less.
-            double reach = stroke == Ink::none ? 0
-                                               : shape.strokeWidth / 2 * largest *
-                                                     std::max({shape.miterLimit, 1.5, 1.0});
+            bool widened = stroke != Ink::none && shape.strokeWidth > 0;
+            double reach =
+                widened ? shape.strokeWidth / 2 * largest * std::max(miterLimitOf(shape), 1.5) : 0;
             for (const Subpath& subpath : shape.subpaths) {
                 std::vector<Point> points{subpath.start};
                 for (const Segment& segment : subpath.segments) {
@@ -359,8 +372,8 @@ bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box
                 }
                 for (Point p : points) {
                     Point q = applyMatrix(shape.transform, p);
-                    if (!std::isfinite(q.x) || !std::isfinite(q.y) || !std::isfinite(reach)) {
-                        continue;
+                    if (!std::isfinite(reach)) {
+                        reach = 0;
                     }
                     low = {std::min(low.x, q.x - reach), std::min(low.y, q.y - reach)};
                     high = {std::max(high.x, q.x + reach), std::max(high.y, q.y + reach)};
