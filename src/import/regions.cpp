@@ -104,6 +104,23 @@ void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool cl
     }
 }
 
+// A stroke widened in its shape's own space (scaled by scale about centre) mapped to the
+// grid by m.
+Paths mapOwnSpace(Paths area, const Matrix& m, double scale, Point centre, const Box& window) {
+    for (Path& path : area) {
+        Polyline mapped;
+        for (const IntPoint& q : path) {
+            mapped.push_back(applyMatrix(m, {q.X / scale + centre.x, q.Y / scale + centre.y}));
+        }
+        if (!withinWindow(mapped, window)) {
+            clipRingToWindow(&mapped, window);
+        }
+        path = rounded(mapped);
+    }
+    // The map may turn outlines over or make them cross: the nonzero union sorts that out.
+    return combine(ctUnion, area, {}, pftNonZero);
+}
+
 // Past this a miter's spike is too long to mean anything; such limits are taken as this.
 double miterLimitOf(const Shape& shape) {
     return std::isnan(shape.miterLimit) ? 4 : std::clamp(shape.miterLimit, 1.0, 100.0);
@@ -182,20 +199,7 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
         notes->push_back(at(shape) + " has a stroke that cannot be widened: left out");
         return {};
     }
-    if (uniform) {
-        return area;
-    }
-    for (Path& path : area) {
-        Polyline mapped;
-        for (const IntPoint& q : path) {
-            mapped.push_back(applyMatrix(m, {q.X / scale + centre.x, q.Y / scale + centre.y}));
-        }
-        if (!withinWindow(mapped, stage.window)) {
-            clipRingToWindow(&mapped, stage.window);
-        }
-        path = rounded(mapped);
-    }
-    return combine(ctUnion, area, {}, pftNonZero);
+    return uniform ? area : mapOwnSpace(area, m, scale, centre, stage.window);
 }
 
 Path boxPath(const Box& clip, const Placement& placement) {
@@ -218,6 +222,73 @@ struct Layer {
     Ink ink;
     Paths area;
 };
+
+// Every fill and stroke as a layer, in painter's order. False when the curves need more
+// points than a run may hold.
+bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
+                 Stage& stage, std::vector<Layer>* layers) {
+    Matrix grid = gridMatrix(placement);
+    for (size_t part = 0; part < parts.size(); ++part) {
+        const Drawing& drawing = parts[part].drawing;
+        Paths clip;
+        if (drawing.clipped) {
+            clip.push_back(boxPath(drawing.clip, placement));
+        }
+        for (const Shape& shape : drawing.shapes) {
+            if (!shapeInRange(shape)) {
+                if (inkOf(shape.fill, ink) != Ink::none || inkOf(shape.stroke, ink) != Ink::none) {
+                    stage.notes->push_back(at(shape) + " has coordinates out of range: left out");
+                }
+                continue;
+            }
+            Matrix m = composeMatrix(grid, shape.transform);
+            for (int stroke = 0; stroke < 2; ++stroke) {
+                Ink kind = inkOf(stroke ? shape.stroke : shape.fill, ink);
+                if (kind == Ink::none) {
+                    continue;
+                }
+                Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
+                if (stage.flattened > mostPoints) {
+                    return false;
+                }
+                if (drawing.clipped) {
+                    area = combine(ctIntersection, area, clip);
+                }
+                if (area.empty()) {
+                    continue;
+                }
+                // Neighbouring layers of one class and part join first: their order among
+                // themselves shows nowhere.
+                if (!layers->empty() && layers->back().ink == kind &&
+                    layers->back().part == static_cast<int>(part)) {
+                    Paths& joined = layers->back().area;
+                    joined.insert(joined.end(), area.begin(), area.end());
+                } else {
+                    layers->push_back({static_cast<int>(part), kind, std::move(area)});
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// From the top layer down: each shows what the layers above leave uncovered; white shows
+// as nothing.
+std::vector<Region> showLayers(const std::vector<Layer>& layers) {
+    Paths covered;
+    std::vector<Region> shown;
+    for (size_t i = layers.size(); i-- > 0;) {
+        Paths area = combine(ctUnion, layers[i].area, {});
+        Paths visible = covered.empty() ? area : combine(ctDifference, area, covered);
+        if (i > 0) {
+            covered = covered.empty() ? area : combine(ctUnion, covered, area);
+        }
+        if (layers[i].ink != Ink::white && !visible.empty()) {
+            shown.push_back({layers[i].part, layers[i].ink, std::move(visible)});
+        }
+    }
+    return shown;
+}
 
 } // namespace
 
@@ -255,7 +326,6 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                        const Placement& placement, double tolerance, bool simplify,
                        const Path* bound) {
     RegionRun run;
-    Matrix grid = gridMatrix(placement);
     Stage stage{tolerance, simplify, fullWindow, &run.notes, 0};
     if (bound != nullptr && !bound->empty()) {
         // A margin keeps the window's own edges off the bound.
@@ -267,60 +337,11 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
         }
     }
     std::vector<Layer> layers;
-    for (size_t part = 0; part < parts.size(); ++part) {
-        const Drawing& drawing = parts[part].drawing;
-        Paths clip;
-        if (drawing.clipped) {
-            clip.push_back(boxPath(drawing.clip, placement));
-        }
-        for (const Shape& shape : drawing.shapes) {
-            if (!shapeInRange(shape)) {
-                if (inkOf(shape.fill, ink) != Ink::none || inkOf(shape.stroke, ink) != Ink::none) {
-                    run.notes.push_back(at(shape) + " has coordinates out of range: left out");
-                }
-                continue;
-            }
-            Matrix m = composeMatrix(grid, shape.transform);
-            for (int stroke = 0; stroke < 2; ++stroke) {
-                Ink kind = inkOf(stroke ? shape.stroke : shape.fill, ink);
-                if (kind == Ink::none) {
-                    continue;
-                }
-                Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
-                if (stage.flattened > mostPoints) {
-                    run.overflow = true;
-                    return run;
-                }
-                if (drawing.clipped) {
-                    area = combine(ctIntersection, area, clip);
-                }
-                if (area.empty()) {
-                    continue;
-                }
-                // Neighbouring layers of one class and part join first: their order among
-                // themselves shows nowhere.
-                if (!layers.empty() && layers.back().ink == kind &&
-                    layers.back().part == static_cast<int>(part)) {
-                    layers.back().area.insert(layers.back().area.end(), area.begin(), area.end());
-                } else {
-                    layers.push_back({static_cast<int>(part), kind, std::move(area)});
-                }
-            }
-        }
+    if (!paintLayers(parts, ink, placement, stage, &layers)) {
+        run.overflow = true;
+        return run;
     }
-    // From the top layer down: each shows what the layers above leave uncovered.
-    Paths covered;
-    std::vector<Region> shown;
-    for (size_t i = layers.size(); i-- > 0;) {
-        Paths area = combine(ctUnion, layers[i].area, {});
-        Paths visible = covered.empty() ? area : combine(ctDifference, area, covered);
-        if (i > 0) {
-            covered = covered.empty() ? area : combine(ctUnion, covered, area);
-        }
-        if (layers[i].ink != Ink::white && !visible.empty()) {
-            shown.push_back({layers[i].part, layers[i].ink, std::move(visible)});
-        }
-    }
+    std::vector<Region> shown = showLayers(layers);
     for (size_t part = 0; part < parts.size(); ++part) {
         for (Ink kind : {Ink::red, Ink::dark}) {
             Paths all;
