@@ -4,7 +4,9 @@
 #include "seams.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <set>
 #include <unordered_map>
 
 using namespace ClipperLib;
@@ -31,7 +33,25 @@ cInt cellOf(cInt v) {
 struct Grid {
     std::vector<Corner> corners;
     std::unordered_map<long long, std::vector<int>> cells;
+    std::set<std::array<cInt, 3>> regionCorners; // region, x, y
+    std::set<std::array<cInt, 5>> regionEdges;   // region and the two ends, either way round
 };
+
+std::array<cInt, 5> edgeKey(int region, IntPoint p, IntPoint q) {
+    if (q.X < p.X || (q.X == p.X && q.Y < p.Y)) {
+        std::swap(p, q);
+    }
+    return {region, p.X, p.Y, q.X, q.Y};
+}
+
+// Whether a corner near, not on, an edge of region r is a rounded intersection to take in.
+// Not when r holds that corner already (it would fold back on itself), nor when the
+// corner's own region holds the same edge (the seam is already exact; the corner belongs
+// to a sliver beside it).
+bool snapsTo(const Grid& grid, const Corner& corner, int r, IntPoint p, IntPoint q) {
+    return !grid.regionCorners.count({r, corner.point.X, corner.point.Y}) &&
+           !grid.regionEdges.count(edgeKey(corner.region, p, q));
+}
 
 // The corners that may lie near edge pq: the cells around points along it.
 std::vector<int> nearEdge(const Grid& grid, IntPoint p, IntPoint q) {
@@ -66,10 +86,14 @@ void shareVertices(std::vector<Region>* regions) {
     Grid grid;
     for (size_t r = 0; r < regions->size(); ++r) {
         for (const Path& path : (*regions)[r].paths) {
-            for (const IntPoint& point : path) {
+            for (size_t i = 0; i < path.size(); ++i) {
+                const IntPoint& point = path[i];
                 grid.cells[cellKey(cellOf(point.X), cellOf(point.Y))].push_back(
                     static_cast<int>(grid.corners.size()));
                 grid.corners.push_back({point, static_cast<int>(r)});
+                grid.regionCorners.insert({static_cast<cInt>(r), point.X, point.Y});
+                grid.regionEdges.insert(
+                    edgeKey(static_cast<int>(r), point, path[(i + 1) % path.size()]));
             }
         }
     }
@@ -89,10 +113,12 @@ void shareVertices(std::vector<Region>* regions) {
                     if (along <= 0 || along >= length2 || v == p || v == q) {
                         continue;
                     }
-                    bool near = corner.region == static_cast<int>(r)
-                                    ? cross == 0
-                                    : double(cross) * double(cross) <=
-                                          snapReach * snapReach * double(length2);
+                    bool near =
+                        corner.region == static_cast<int>(r)
+                            ? cross == 0
+                            : cross == 0 || (double(cross) * double(cross) <=
+                                                 snapReach * snapReach * double(length2) &&
+                                             snapsTo(grid, corner, static_cast<int>(r), p, q));
                     if (near) {
                         inserted.push_back({along, v});
                     }
