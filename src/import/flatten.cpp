@@ -2,9 +2,10 @@
 // geometry library's Douglas-Peucker), and cutting to the working window.
 #include "flatten.h"
 
-#include <boost/geometry.hpp>
+#include <boost/geometry/algorithms/simplify.hpp>
 #include <boost/geometry/geometries/register/linestring.hpp>
 #include <boost/geometry/geometries/register/point.hpp>
+#include <boost/geometry/strategies/strategies.hpp>
 
 #include <algorithm>
 #include <cmath>

@@ -6,7 +6,9 @@
 #include <GL/glu.h>
 
 #include <algorithm>
+#include <array>
 #include <cmath>
+#include <cstdint>
 #include <map>
 #include <numeric>
 
