@@ -221,6 +221,60 @@ void dropStraightVertices(std::vector<Piece>* pieces) {
     }
 }
 
+// Whether a side of convex a has all of b on its outer side or on it.
+bool apart(const Path& a, const Path& b) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        const IntPoint &p = a[i], &q = a[(i + 1) % a.size()];
+        if (std::all_of(b.begin(), b.end(), [&](const IntPoint& v) {
+                return (q.X - p.X) * (v.Y - p.Y) - (q.Y - p.Y) * (v.X - p.X) <= 0;
+            })) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Where Clipper rounded one edge two ways in two regions, the edges can cross by a unit and
+// leave two slivers lying on each other. The smaller of two overlapping pieces goes when it
+// is such a sliver: a gap a ten-thousandth wide shows nowhere, an overlap would flicker.
+void dropOverlappingSlivers(std::vector<Piece>* pieces) {
+    constexpr double sliverArea = 1000; // grid units: a unit wide and up to a tenth long
+    std::vector<IntRect> boxes;
+    for (const Piece& piece : *pieces) {
+        IntRect box{piece.points[0].X, piece.points[0].Y, piece.points[0].X, piece.points[0].Y};
+        for (const IntPoint& p : piece.points) {
+            box = {std::min(box.left, p.X), std::max(box.top, p.Y), std::max(box.right, p.X),
+                   std::min(box.bottom, p.Y)};
+        }
+        boxes.push_back(box);
+    }
+    std::vector<bool> dropped(pieces->size(), false);
+    for (size_t i = 0; i < pieces->size(); ++i) {
+        for (size_t j = 0; j < i && !dropped[i]; ++j) {
+            const IntRect &a = boxes[i], &b = boxes[j];
+            if (dropped[j] || a.right <= b.left || b.right <= a.left || a.top <= b.bottom ||
+                b.top <= a.bottom) {
+                continue;
+            }
+            const Piece &p = (*pieces)[i], &q = (*pieces)[j];
+            if (apart(p.points, q.points) || apart(q.points, p.points)) {
+                continue;
+            }
+            size_t smaller = p.area < q.area ? i : j;
+            if ((*pieces)[smaller].area < sliverArea) {
+                dropped[smaller] = true;
+            }
+        }
+    }
+    std::vector<Piece> kept;
+    for (size_t i = 0; i < pieces->size(); ++i) {
+        if (!dropped[i]) {
+            kept.push_back(std::move((*pieces)[i]));
+        }
+    }
+    pieces->swap(kept);
+}
+
 } // namespace
 
 PieceRun convexPieces(const std::vector<Region>& regions) {
@@ -250,5 +304,6 @@ PieceRun convexPieces(const std::vector<Region>& regions) {
         }
     }
     run.pieces.swap(kept);
+    dropOverlappingSlivers(&run.pieces);
     return run;
 }
