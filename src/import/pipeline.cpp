@@ -55,6 +55,9 @@ void report(const std::vector<Part>& parts, const Attempt& chosen, double visibl
     }
     err << "tables: P " << pointCount(layout.red) + pointCount(layout.pDark) << " of "
         << tablePoints << " points, TP " << pointCount(layout.tpDark) << " of " << tablePoints
+        << (layout.reserved > 0 ? "; " + std::to_string(layout.reserved) +
+                                      " empty P sections keep the red ids from dark pieces"
+                                : std::string())
         << "\n";
     if (layout.redArea > 0) {
         err << "red: " << decimal(100 * layout.redKept / layout.redArea, 1)
