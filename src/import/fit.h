@@ -1,0 +1,38 @@
+// The fit into the view and the search for the finest flattening that fits the tables.
+#pragma once
+
+#include "layout.h"
+#include "regions.h"
+
+#include <string>
+#include <vector>
+
+// Output grid units are this many logo units: four decimals, written exactly.
+constexpr double gridUnit = 1e-4;
+// Every point lands within this of the view's centre, a margin inside the view's reach.
+constexpr double fitRadius = 0.47;
+
+// One run of every stage at one tolerance.
+struct Attempt {
+    bool fits = false;
+    double tolerance = 0; // grid units
+    bool thinned = false; // straight runs thinned to the tolerance too
+    double regionArea = 0;
+    Layout layout;
+    PieceRun pieces;
+    std::vector<std::string> notes;
+};
+
+Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
+                double tolerance, bool thinned);
+
+// Scales and centres the visible drawing to lie within radius of the view's centre. False
+// when nothing is visible; broken counts the shapes left out for coordinates out of range.
+bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
+             Placement* placement, int* broken);
+
+// The finest tolerance that fits, from the finest one worth writing to a coarse one, then
+// with straight runs thinned. fits is false in the result when nothing fits; visibleArea
+// is the region area at the finest tolerance.
+Attempt fittingAttempt(const std::vector<Part>& parts, const InkRules& ink,
+                       const Placement& placement, double* visibleArea);

@@ -1,0 +1,48 @@
+// Colour classes: forced colours first, then near-white, then the red hue rule.
+#include "ink.h"
+
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+bool listed(const std::vector<Colour>& colours, const Colour& colour) {
+    return std::any_of(colours.begin(), colours.end(), [&](const Colour& c) {
+        return c.r == colour.r && c.g == colour.g && c.b == colour.b;
+    });
+}
+
+// Hue within 15 degrees of pure red, saturated and bright enough that orange and pink stay
+// dark.
+bool reddish(double r, double g, double b) {
+    double high = std::max({r, g, b}), low = std::min({r, g, b});
+    if (high <= 0 || high != r || (high - low) / high < 0.5 || high / 255 < 0.4) {
+        return false;
+    }
+    double hue = 60 * (g - b) / (high - low); // -60 to 60 when red is the largest channel
+    return std::fabs(hue) <= 15;
+}
+
+} // namespace
+
+Ink inkOf(const Paint& paint, const InkRules& rules) {
+    if (!paint.set || !(paint.opacity > 0)) {
+        return Ink::none;
+    }
+    if (listed(rules.red, paint.colour)) {
+        return Ink::red;
+    }
+    if (listed(rules.dark, paint.colour)) {
+        return Ink::dark;
+    }
+    // A translucent paint shows its colour mixed with the white background.
+    double opacity = std::min(paint.opacity, 1.0);
+    auto seen = [&](int channel) {
+        return opacity * std::clamp(channel, 0, 255) + (1 - opacity) * 255;
+    };
+    double r = seen(paint.colour.r), g = seen(paint.colour.g), b = seen(paint.colour.b);
+    if (r >= 235 && g >= 235 && b >= 235) {
+        return Ink::white;
+    }
+    return reddish(r, g, b) ? Ink::red : Ink::dark;
+}

@@ -1,0 +1,407 @@
+// Painted regions: each shape's fill (by its fill rule) and stroke (offset by Clipper) on the
+// integer grid, clipped to its part's box, then painter's order: what a later shape covers
+// of an earlier one does not show.
+#include "regions.h"
+
+#include "flatten.h"
+
+#include <algorithm>
+#include <cmath>
+
+using namespace ClipperLib;
+
+namespace {
+
+// Flattened points one run may make (a few hundred megabytes with Clipper's copies); past it
+// the tolerance is too fine for the drawing anyway.
+constexpr size_t mostPoints = 4000000;
+
+Matrix gridMatrix(const Placement& placement) {
+    return {placement.scale, 0, 0, -placement.scale, placement.x0, placement.y0};
+}
+
+Path rounded(const Polyline& line) {
+    Path path;
+    for (Point p : line) {
+        IntPoint q(std::llround(p.x), std::llround(p.y));
+        if (path.empty() || !(q == path.back())) {
+            path.push_back(q);
+        }
+    }
+    return path;
+}
+
+std::string at(const Shape& shape) {
+    return shape.line > 0 ? "the shape at line " + std::to_string(shape.line) : "a shape";
+}
+
+// What a fill or a stroke is made with.
+struct Stage {
+    double tolerance;
+    bool simplify;
+    Box window; // what lies outside it is cut off early
+    std::vector<std::string>* notes;
+    size_t flattened; // points so far
+};
+
+Paths fillArea(const Shape& shape, const Matrix& m, Stage& stage) {
+    double tolerance = stage.tolerance;
+    std::vector<std::string>* notes = stage.notes;
+    Paths rings;
+    for (const Subpath& subpath : shape.subpaths) {
+        Polyline ring;
+        if (!flattenSubpath(subpath, m, tolerance, &stage.window, &ring)) {
+            notes->push_back(at(shape) + " has coordinates out of range: left out");
+            return {};
+        }
+        stage.flattened += ring.size();
+        if (stage.flattened > mostPoints) {
+            return {};
+        }
+        if (stage.simplify) {
+            thinPolyline(&ring, tolerance, true);
+        }
+        if (!withinWindow(ring, stage.window)) {
+            clipRingToWindow(&ring, stage.window);
+        }
+        Path path = rounded(ring);
+        while (path.size() > 1 && path.back() == path.front()) {
+            path.pop_back();
+        }
+        if (path.size() >= 3) {
+            rings.push_back(std::move(path));
+        }
+    }
+    PolyFillType rule = shape.fillRule == FillRule::evenOdd ? pftEvenOdd : pftNonZero;
+    return combine(ctUnion, rings, {}, rule);
+}
+
+JoinType joinType(LineJoin join) {
+    // Clipper squares off a bevel (and a miter past its limit) at the full half width.
+    return join == LineJoin::round ? jtRound : join == LineJoin::miter ? jtMiter : jtSquare;
+}
+
+// Adds the subpath's centre line to the offset; open subpaths of one point are dots.
+void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool closed) {
+    while (closed && line.size() > 1 && line.back() == line.front()) {
+        line.pop_back();
+    }
+    if (line.empty()) {
+        return;
+    }
+    JoinType join = joinType(shape.lineJoin);
+    if (closed && line.size() > 1) {
+        offset->AddPath(line, join, etClosedLine);
+    } else if (line.size() == 1) {
+        if (shape.lineCap != LineCap::butt) {
+            offset->AddPath(line, shape.lineCap == LineCap::round ? jtRound : jtSquare, etOpenButt);
+        }
+    } else {
+        EndType end = shape.lineCap == LineCap::round    ? etOpenRound
+                      : shape.lineCap == LineCap::square ? etOpenSquare
+                                                         : etOpenButt;
+        offset->AddPath(line, join, end);
+    }
+}
+
+// A stroke widened in its shape's own space (scaled by scale about centre) mapped to the
+// grid by m.
+Paths mapOwnSpace(Paths area, const Matrix& m, double scale, Point centre, const Box& window) {
+    for (Path& path : area) {
+        Polyline mapped;
+        for (const IntPoint& q : path) {
+            mapped.push_back(applyMatrix(m, {q.X / scale + centre.x, q.Y / scale + centre.y}));
+        }
+        if (!withinWindow(mapped, window)) {
+            clipRingToWindow(&mapped, window);
+        }
+        path = rounded(mapped);
+    }
+    // The map may turn outlines over or make them cross: the nonzero union sorts that out.
+    return combine(ctUnion, area, {}, pftNonZero);
+}
+
+// Past this a miter's spike is too long to mean anything; such limits are taken as this.
+double miterLimitOf(const Shape& shape) {
+    return std::isnan(shape.miterLimit) ? 4 : std::clamp(shape.miterLimit, 1.0, 100.0);
+}
+
+Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
+    double tolerance = stage.tolerance;
+    std::vector<std::string>* notes = stage.notes;
+    double largest, smallest;
+    stretches(m, &largest, &smallest);
+    if (!(largest > 0) || !(shape.strokeWidth > 0) || !std::isfinite(shape.strokeWidth)) {
+        return {};
+    }
+    // A uniform map is offset on the grid itself; any other in the shape's own space, scaled
+    // by the largest stretch, and mapped afterwards so the width follows the map.
+    bool uniform = largest - smallest <= 1e-9 * largest;
+    Matrix own = uniform ? m : Matrix{};
+    double scale = uniform ? 1 : largest;
+    double ownTolerance = uniform ? tolerance : tolerance / largest;
+    double delta = shape.strokeWidth / 2 * largest;
+    if (!strokeInRange(shape) || delta > windowReach) {
+        notes->push_back(at(shape) + " has a stroke far wider than the view: left out");
+        return {};
+    }
+    ClipperOffset offset(miterLimitOf(shape), std::max(tolerance, 0.25));
+    std::vector<Polyline> lines;
+    std::vector<bool> closed;
+    Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
+    // Joins and caps reach at most this far from the centre line.
+    double reach = delta * std::max(miterLimitOf(shape), 1.5);
+    Box cull{stage.window.x0 - reach, stage.window.y0 - reach, stage.window.x1 + reach,
+             stage.window.y1 + reach};
+    for (const Subpath& subpath : shape.subpaths) {
+        Polyline line;
+        if (!flattenSubpath(subpath, own, ownTolerance, uniform ? &cull : nullptr, &line)) {
+            notes->push_back(at(shape) + " has coordinates out of range: left out");
+            return {};
+        }
+        stage.flattened += line.size();
+        if (stage.flattened > mostPoints) {
+            return {};
+        }
+        if (stage.simplify) {
+            thinPolyline(&line, ownTolerance, subpath.closed);
+        }
+        for (Point p : line) {
+            low = {std::min(low.x, p.x), std::min(low.y, p.y)};
+            high = {std::max(high.x, p.x), std::max(high.y, p.y)};
+        }
+        lines.push_back(std::move(line));
+        closed.push_back(subpath.closed);
+    }
+    Point centre = uniform ? Point{0, 0} : Point{(low.x + high.x) / 2, (low.y + high.y) / 2};
+    for (size_t i = 0; i < lines.size(); ++i) {
+        for (Point& p : lines[i]) {
+            p = {(p.x - centre.x) * scale, (p.y - centre.y) * scale};
+        }
+        if (withinWindow(lines[i], uniform ? stage.window : fullWindow)) {
+            addCentreLine(&offset, rounded(lines[i]), shape, closed[i]);
+        } else if (uniform) {
+            if (closed[i]) {
+                lines[i].push_back(lines[i].front());
+            }
+            for (const Polyline& run : clipLineToWindow(lines[i], stage.window, reach)) {
+                addCentreLine(&offset, rounded(run), shape, false);
+            }
+        } else {
+            notes->push_back(at(shape) + " has a stroke reaching far beyond the view: left out");
+            return {};
+        }
+    }
+    Paths area;
+    try {
+        offset.Execute(area, delta);
+    } catch (const clipperException&) {
+        notes->push_back(at(shape) + " has a stroke that cannot be widened: left out");
+        return {};
+    }
+    return uniform ? area : mapOwnSpace(area, m, scale, centre, stage.window);
+}
+
+Path boxPath(const Box& clip, const Placement& placement) {
+    auto gx = [&](double x) {
+        return std::clamp(placement.scale * x + placement.x0, -2 * windowReach, 2 * windowReach);
+    };
+    auto gy = [&](double y) {
+        return std::clamp(-placement.scale * y + placement.y0, -2 * windowReach, 2 * windowReach);
+    };
+    cInt x0 = std::llround(std::min(gx(clip.x0), gx(clip.x1)));
+    cInt x1 = std::llround(std::max(gx(clip.x0), gx(clip.x1)));
+    cInt y0 = std::llround(std::min(gy(clip.y0), gy(clip.y1)));
+    cInt y1 = std::llround(std::max(gy(clip.y0), gy(clip.y1)));
+    return {{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}};
+}
+
+// One painting step: an area and what it does to what lies under it.
+struct Layer {
+    int part;
+    Ink ink;
+    Paths area;
+};
+
+// Every fill and stroke as a layer, in painter's order. False when the curves need more
+// points than a run may hold.
+bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
+                 Stage& stage, std::vector<Layer>* layers) {
+    Matrix grid = gridMatrix(placement);
+    for (size_t part = 0; part < parts.size(); ++part) {
+        const Drawing& drawing = parts[part].drawing;
+        Paths clip;
+        if (drawing.clipped) {
+            clip.push_back(boxPath(drawing.clip, placement));
+        }
+        for (const Shape& shape : drawing.shapes) {
+            if (!shapeInRange(shape)) {
+                if (inkOf(shape.fill, ink) != Ink::none || inkOf(shape.stroke, ink) != Ink::none) {
+                    stage.notes->push_back(at(shape) + " has coordinates out of range: left out");
+                }
+                continue;
+            }
+            Matrix m = composeMatrix(grid, shape.transform);
+            for (int stroke = 0; stroke < 2; ++stroke) {
+                Ink kind = inkOf(stroke ? shape.stroke : shape.fill, ink);
+                if (kind == Ink::none) {
+                    continue;
+                }
+                Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
+                if (stage.flattened > mostPoints) {
+                    return false;
+                }
+                if (drawing.clipped) {
+                    area = combine(ctIntersection, area, clip);
+                }
+                if (area.empty()) {
+                    continue;
+                }
+                // Neighbouring layers of one class and part join first: their order among
+                // themselves shows nowhere.
+                if (!layers->empty() && layers->back().ink == kind &&
+                    layers->back().part == static_cast<int>(part)) {
+                    Paths& joined = layers->back().area;
+                    joined.insert(joined.end(), area.begin(), area.end());
+                } else {
+                    layers->push_back({static_cast<int>(part), kind, std::move(area)});
+                }
+            }
+        }
+    }
+    return true;
+}
+
+// From the top layer down: each shows what the layers above leave uncovered; white shows
+// as nothing.
+std::vector<Region> showLayers(const std::vector<Layer>& layers) {
+    Paths covered;
+    std::vector<Region> shown;
+    for (size_t i = layers.size(); i-- > 0;) {
+        Paths area = combine(ctUnion, layers[i].area, {});
+        Paths visible = covered.empty() ? area : combine(ctDifference, area, covered);
+        if (i > 0) {
+            covered = covered.empty() ? area : combine(ctUnion, covered, area);
+        }
+        if (layers[i].ink != Ink::white && !visible.empty()) {
+            shown.push_back({layers[i].part, layers[i].ink, std::move(visible)});
+        }
+    }
+    return shown;
+}
+
+} // namespace
+
+Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
+              bool strict) {
+    for (int attempt = 0; attempt < 2; ++attempt) {
+        try {
+            Clipper clipper;
+            clipper.StrictlySimple(strict);
+            Paths a = subject, b = clip;
+            if (attempt > 0) {
+                CleanPolygons(a);
+                CleanPolygons(b);
+            }
+            clipper.AddPaths(a, ptSubject, true);
+            clipper.AddPaths(b, ptClip, true);
+            Paths result;
+            clipper.Execute(type, result, fill, pftNonZero);
+            return result;
+        } catch (const clipperException&) {
+        }
+    }
+    return {};
+}
+
+double pathsArea(const Paths& paths) {
+    double sum = 0;
+    for (const Path& path : paths) {
+        sum += Area(path);
+    }
+    return sum;
+}
+
+RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
+                       const Placement& placement, double tolerance, bool simplify,
+                       const Path* bound) {
+    RegionRun run;
+    Stage stage{tolerance, simplify, fullWindow, &run.notes, 0};
+    if (bound != nullptr && !bound->empty()) {
+        // A margin keeps the window's own edges off the bound.
+        stage.window = {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+        for (const IntPoint& p : *bound) {
+            stage.window = {
+                std::min(stage.window.x0, p.X - 16.0), std::min(stage.window.y0, p.Y - 16.0),
+                std::max(stage.window.x1, p.X + 16.0), std::max(stage.window.y1, p.Y + 16.0)};
+        }
+    }
+    std::vector<Layer> layers;
+    if (!paintLayers(parts, ink, placement, stage, &layers)) {
+        run.overflow = true;
+        return run;
+    }
+    std::vector<Region> shown = showLayers(layers);
+    for (size_t part = 0; part < parts.size(); ++part) {
+        for (Ink kind : {Ink::red, Ink::dark}) {
+            Paths all;
+            for (const Region& region : shown) {
+                if (region.part == static_cast<int>(part) && region.ink == kind) {
+                    all.insert(all.end(), region.paths.begin(), region.paths.end());
+                }
+            }
+            Paths joined = bound != nullptr
+                               ? combine(ctIntersection, all, {*bound}, pftNonZero, true)
+                               : combine(ctUnion, all, {}, pftNonZero, true);
+            if (!joined.empty()) {
+                run.regions.push_back({static_cast<int>(part), kind, std::move(joined)});
+            }
+        }
+    }
+    return run;
+}
+
+bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box, int* broken) {
+    *broken = 0;
+    Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
+    for (const Part& part : parts) {
+        for (const Shape& shape : part.drawing.shapes) {
+            Ink fill = inkOf(shape.fill, ink), stroke = inkOf(shape.stroke, ink);
+            if (!strokeInRange(shape)) {
+                stroke = Ink::none; // left out, with a note, when painted
+            }
+            if (fill == Ink::none && stroke == Ink::none) {
+                continue;
+            }
+            if (!shapeInRange(shape)) {
+                ++*broken;
+                continue;
+            }
+            double largest, smallest;
+            stretches(shape.transform, &largest, &smallest);
+            // A miter reaches out at most its limit times the half width; caps and bevels less.
+            bool widened = stroke != Ink::none && shape.strokeWidth > 0;
+            double reach =
+                widened ? shape.strokeWidth / 2 * largest * std::max(miterLimitOf(shape), 1.5) : 0;
+            for (const Subpath& subpath : shape.subpaths) {
+                std::vector<Point> points{subpath.start};
+                for (const Segment& segment : subpath.segments) {
+                    points.insert(points.end(), {segment.control1, segment.control2, segment.end});
+                    if (!segment.cubic) {
+                        points.erase(points.end() - 3, points.end() - 1);
+                    }
+                }
+                for (Point p : points) {
+                    Point q = applyMatrix(shape.transform, p);
+                    if (!std::isfinite(reach)) {
+                        reach = 0;
+                    }
+                    low = {std::min(low.x, q.x - reach), std::min(low.y, q.y - reach)};
+                    high = {std::max(high.x, q.x + reach), std::max(high.y, q.y + reach)};
+                }
+            }
+        }
+    }
+    *box = {low.x, low.y, high.x, high.y};
+    return low.x <= high.x && low.y <= high.y;
+}

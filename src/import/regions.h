@@ -1,0 +1,49 @@
+// Painted regions: fills and strokes of every part in painter's order, as areas of one
+// colour class on the integer output grid.
+#pragma once
+
+#include "ink.h"
+#include "pipeline.h"
+
+#include <polyclipping/clipper.hpp>
+
+#include <string>
+#include <vector>
+
+// Where the drawing lands: drawing space (y down) to grid units (y up),
+// (x, y) -> (scale x + x0, -scale y + y0).
+struct Placement {
+    double scale = 1, x0 = 0, y0 = 0;
+};
+
+// What shows of one part in one class (red or dark), outlines positive and holes negative.
+struct Region {
+    int part;
+    Ink ink;
+    ClipperLib::Paths paths;
+};
+
+struct RegionRun {
+    std::vector<Region> regions;
+    bool overflow = false;          // the curves needed more points than a run may hold: no regions
+    std::vector<std::string> notes; // what was left out and why
+};
+
+// Curves are flattened within tolerance grid units; simplify also thins straight runs to it.
+// What lies outside bound (when given) is cut off.
+RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
+                       const Placement& placement, double tolerance, bool simplify,
+                       const ClipperLib::Path* bound = nullptr);
+
+// The drawing-space box of every painted shape, strokes widened; false when nothing is.
+// broken counts the painted shapes left out for coordinates out of range.
+bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box, int* broken);
+
+// Clipper's operations, retried on cleaned geometry when degenerate input makes them throw.
+// strict: outlines that do not even touch themselves (slower).
+ClipperLib::Paths combine(ClipperLib::ClipType type, const ClipperLib::Paths& subject,
+                          const ClipperLib::Paths& clip,
+                          ClipperLib::PolyFillType fill = ClipperLib::pftNonZero,
+                          bool strict = false);
+
+double pathsArea(const ClipperLib::Paths& paths);

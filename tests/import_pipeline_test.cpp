@@ -1,0 +1,378 @@
+// The importer's geometry: drawings built here go through buildLogo, and the written file is
+// read back by the program's reader and by check. One helper holds every property a written
+// logo must have; each case adds what its drawing should look like.
+#include "import.h"
+#include "outline.h"
+#include "outlinetool.h"
+#include "pipeline.h"
+
+#include <gtest/gtest.h>
+#include <polyclipping/clipper.hpp>
+
+#include <climits>
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <unistd.h>
+#include <vector>
+
+namespace {
+
+constexpr double kappa = 0.5522847498307936; // cubic control distance of a quarter circle
+
+Subpath rect(double x, double y, double w, double h) {
+    auto line = [](double px, double py) { return Segment{false, {}, {}, {px, py}}; };
+    return {{x, y}, {line(x + w, y), line(x + w, y + h), line(x, y + h)}, true};
+}
+
+Subpath circle(double cx, double cy, double r) {
+    Subpath s{{cx + r, cy}, {}, true};
+    double k = kappa * r;
+    s.segments = {{true, {cx + r, cy + k}, {cx + k, cy + r}, {cx, cy + r}},
+                  {true, {cx - k, cy + r}, {cx - r, cy + k}, {cx - r, cy}},
+                  {true, {cx - r, cy - k}, {cx - k, cy - r}, {cx, cy - r}},
+                  {true, {cx + k, cy - r}, {cx + r, cy - k}, {cx + r, cy}}};
+    return s;
+}
+
+Shape filled(std::vector<Subpath> subpaths, Colour colour) {
+    Shape shape;
+    shape.subpaths = std::move(subpaths);
+    shape.fill = {true, colour, 1};
+    return shape;
+}
+
+Shape stroked(Subpath subpath, double width, LineCap cap) {
+    Shape shape;
+    shape.subpaths = {std::move(subpath)};
+    shape.stroke = {true, {0, 0, 0}, 1};
+    shape.strokeWidth = width;
+    shape.lineCap = cap;
+    return shape;
+}
+
+const Colour red{220, 20, 30}, black{20, 20, 20}, white{255, 255, 255};
+
+struct Section {
+    bool tp;
+    int id;
+    std::vector<ClipperLib::IntPoint> points; // in units of 1e-4
+};
+
+struct Logo {
+    int status;
+    std::string text, report;
+    std::vector<Section> sections;
+    double redArea = 0, darkArea = 0; // square units
+};
+
+double areaOf(const std::vector<ClipperLib::IntPoint>& points) {
+    return std::fabs(ClipperLib::Area(points)) * 1e-8;
+}
+
+std::vector<Section> readBack(std::string text) {
+    resetOutline();
+    outlineFile = fmemopen(text.data(), text.size(), "r");
+    loadOutline();
+    std::fclose(outlineFile);
+    outlineFile = nullptr;
+    std::vector<Section> sections;
+    for (bool tp : {false, true}) {
+        const OutlinePoint* table = tp ? tpTable : pTable;
+        for (int slot = 1; slot < outlineSlots && table[slot].polygonId != 0; ++slot) {
+            if (sections.empty() || sections.back().tp != tp ||
+                sections.back().id != table[slot].polygonId) {
+                sections.push_back({tp, table[slot].polygonId, {}});
+            }
+            // Written with four decimals: the grid point is exact.
+            sections.back().points.push_back(
+                {std::llround(table[slot].x * 1e4), std::llround(table[slot].y * 1e4)});
+        }
+    }
+    return sections;
+}
+
+bool convex(const std::vector<ClipperLib::IntPoint>& p) {
+    size_t n = p.size();
+    for (size_t i = 0; i < n; ++i) {
+        const auto &a = p[i], &b = p[(i + 1) % n], &c = p[(i + 2) % n];
+        long long turn = (b.X - a.X) * (c.Y - b.Y) - (b.Y - a.Y) * (c.X - b.X);
+        long long along = (b.X - a.X) * (c.X - b.X) + (b.Y - a.Y) * (c.Y - b.Y);
+        if (turn < 0 || (turn == 0 && along <= 0)) {
+            return false;
+        }
+    }
+    return n >= 3;
+}
+
+// Whether a side of convex a (counter-clockwise) has all of b on its outer side or on it:
+// then the two do not overlap. Exact on the grid, where Clipper's own intersection rounds.
+bool apart(const std::vector<ClipperLib::IntPoint>& a, const std::vector<ClipperLib::IntPoint>& b) {
+    for (size_t i = 0; i < a.size(); ++i) {
+        const auto &p = a[i], &q = a[(i + 1) % a.size()];
+        bool outside = true;
+        for (const auto& v : b) {
+            outside = outside && (q.X - p.X) * (v.Y - p.Y) - (q.Y - p.Y) * (v.X - p.X) <= 0;
+        }
+        if (outside) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// Whether a corner of one section lies inside an edge of another that does not hold it: a
+// crack the renderer may show.
+bool tJunction(const std::vector<Section>& sections) {
+    for (const Section& s : sections) {
+        for (size_t i = 0; i < s.points.size(); ++i) {
+            const auto &a = s.points[i], &b = s.points[(i + 1) % s.points.size()];
+            for (const Section& other : sections) {
+                for (const auto& v : other.points) {
+                    long long cross = (b.X - a.X) * (v.Y - a.Y) - (b.Y - a.Y) * (v.X - a.X);
+                    long long along = (b.X - a.X) * (v.X - a.X) + (b.Y - a.Y) * (v.Y - a.Y);
+                    long long length = (b.X - a.X) * (b.X - a.X) + (b.Y - a.Y) * (b.Y - a.Y);
+                    if (cross == 0 && along > 0 && along < length) {
+                        return true;
+                    }
+                }
+            }
+        }
+    }
+    return false;
+}
+
+// Runs the import and checks what every written logo must be: check finds nothing to warn
+// about (but the reserved empty red sections), both tables within their slots, every
+// section convex with area, no two overlapping, no corner on another's edge, every point
+// in view.
+Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {}) {
+    std::vector<Part> parts;
+    for (const Drawing& drawing : drawings) {
+        parts.push_back({parts.empty() ? "mark" : "name", drawing});
+    }
+    std::ostringstream out, err;
+    Logo logo;
+    logo.status = buildLogo(parts, ink, out, err);
+    logo.text = out.str();
+    logo.report = err.str();
+    if (logo.status != importWritten) {
+        return logo;
+    }
+    char path[] = "/tmp/import_pipeline_XXXXXX";
+    int fd = mkstemp(path);
+    EXPECT_GE(fd, 0);
+    close(fd);
+    std::ofstream(path) << logo.text;
+    std::ostringstream report, problems;
+    int checked = checkOutline(path, report, problems);
+    std::remove(path);
+    if (checked != toolClean) {
+        std::istringstream lines(report.str()), file(logo.text);
+        std::vector<std::string> fileLines;
+        for (std::string line; std::getline(file, line);) {
+            fileLines.push_back(line);
+        }
+        for (std::string line; std::getline(lines, line);) {
+            if (line.rfind("line ", 0) == 0) {
+                size_t number = std::stoul(line.substr(5));
+                EXPECT_TRUE(number <= fileLines.size() &&
+                            fileLines[number - 1] == "P reserved for the red mark" &&
+                            line.find("holds no points") != std::string::npos)
+                    << line;
+            }
+        }
+    }
+    logo.sections = readBack(logo.text);
+    int points[2] = {0, 0};
+    for (size_t i = 0; i < logo.sections.size(); ++i) {
+        const Section& s = logo.sections[i];
+        points[s.tp] += static_cast<int>(s.points.size());
+        EXPECT_TRUE(convex(s.points)) << (s.tp ? "TP " : "P ") << s.id;
+        (s.tp || s.id > 3 ? logo.darkArea : logo.redArea) += areaOf(s.points);
+        for (const auto& p : s.points) {
+            EXPECT_LE(std::hypot(p.X * 1e-4 - centreX, p.Y * 1e-4 - centreY), viewReach);
+        }
+        for (size_t j = 0; j < i; ++j) {
+            EXPECT_TRUE(apart(s.points, logo.sections[j].points) ||
+                        apart(logo.sections[j].points, s.points))
+                << "sections " << i << " and " << j << " overlap";
+        }
+    }
+    EXPECT_FALSE(tJunction(logo.sections));
+    EXPECT_LE(points[0], 839);
+    EXPECT_LE(points[1], 839);
+    return logo;
+}
+
+Drawing drawingOf(std::vector<Shape> shapes) {
+    Drawing drawing;
+    drawing.shapes = std::move(shapes);
+    return drawing;
+}
+
+// The written logo's scale: the side, in square units, of what was a unit in the drawing.
+double unitArea(const Logo& logo, double drawingWidth) {
+    long long x0 = LLONG_MAX, x1 = LLONG_MIN;
+    for (const Section& s : logo.sections) {
+        for (const auto& p : s.points) {
+            x0 = std::min(x0, p.X);
+            x1 = std::max(x1, p.X);
+        }
+    }
+    double unit = (x1 - x0) * 1e-4 / drawingWidth;
+    return unit * unit;
+}
+
+TEST(ImportPipeline, FillRulesDecideWhetherAnInnerOutlineIsAHole) {
+    // Both outlines run the same way: even-odd makes a hole, nonzero fills it.
+    for (FillRule rule : {FillRule::evenOdd, FillRule::nonZero}) {
+        Shape square = filled({rect(0, 0, 4, 4), rect(1, 1, 2, 2)}, black);
+        square.fillRule = rule;
+        Logo logo = importLogo({drawingOf({square})});
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        double expected = rule == FillRule::evenOdd ? 12 : 16;
+        EXPECT_NEAR(logo.darkArea, expected * unitArea(logo, 4), 0.01 * logo.darkArea);
+        EXPECT_EQ(logo.redArea, 0);
+    }
+}
+
+TEST(ImportPipeline, RedDiscOverDarkSquareKeepsBothColours) {
+    Logo logo = importLogo(
+        {drawingOf({filled({rect(0, 0, 4, 4)}, black), filled({circle(2, 2, 1.2)}, red)})});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    double unit = unitArea(logo, 4), disc = M_PI * 1.2 * 1.2;
+    EXPECT_NEAR(logo.redArea, disc * unit, 0.01 * disc * unit);
+    EXPECT_NEAR(logo.darkArea, (16 - disc) * unit, 0.01 * (16 - disc) * unit);
+    // The disc is convex: one red piece, and no dark piece takes a red id.
+    int redSections = 0;
+    for (const Section& s : logo.sections) {
+        redSections += !s.tp && s.id <= 3;
+    }
+    EXPECT_EQ(redSections, 1);
+    EXPECT_NE(logo.report.find("100.0% of the red area stays red"), std::string::npos)
+        << logo.report;
+}
+
+TEST(ImportPipeline, WhiteCutsAndTransparentCoversNothing) {
+    Shape clear = filled({rect(0, 0, 2, 2)}, red);
+    clear.fill.opacity = 0;
+    Logo logo = importLogo(
+        {drawingOf({filled({rect(0, 0, 4, 4)}, black), filled({rect(1, 1, 2, 2)}, white), clear})});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_NEAR(logo.darkArea, 12 * unitArea(logo, 4), 0.01 * logo.darkArea);
+    EXPECT_EQ(logo.redArea, 0);
+
+    Logo nothing = importLogo({drawingOf({filled({rect(0, 0, 4, 4)}, white), clear})});
+    EXPECT_EQ(nothing.status, importNothing);
+    EXPECT_NE(nothing.report.find("nothing visible"), std::string::npos);
+}
+
+TEST(ImportPipeline, TransformsScaleFillsAndStrokes) {
+    // A unit square through rotate(30) then scale(2, 1) covers 2; the red one beside it, 1.
+    double c = std::cos(M_PI / 6), s = std::sin(M_PI / 6);
+    Shape turned = filled({rect(0, 0, 1, 1)}, black);
+    turned.transform = {2 * c, s, -2 * s, c, 5, 0};
+    Logo logo = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), turned})});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_NEAR(logo.darkArea / logo.redArea, 2, 0.02);
+
+    // Strokes against the same red unit: butt 10 x 1, square caps 11 x 1, round caps add a
+    // disc, a closed square 11^2 - 9^2, a stroke under scale(1, 3) three times as wide.
+    Subpath line{{0, 0}, {{false, {}, {}, {10, 0}}}, false};
+    Subpath closed = rect(0, 0, 10, 10);
+    Shape widened = stroked(line, 1, LineCap::butt);
+    widened.transform = {1, 0, 0, 3, 0, 0};
+    struct Case {
+        Shape shape;
+        double area;
+    } cases[] = {{stroked(line, 1, LineCap::butt), 10},
+                 {stroked(line, 1, LineCap::square), 11},
+                 {stroked(line, 1, LineCap::round), 10 + M_PI / 4},
+                 {stroked(closed, 1, LineCap::butt), 121 - 81},
+                 {widened, 30}};
+    for (Case& one : cases) {
+        for (Subpath& sub : one.shape.subpaths) {
+            for (Segment& seg : sub.segments) {
+                seg.end.y += 20;
+            }
+            sub.start.y += 20;
+        }
+        Logo stroke = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), one.shape})});
+        ASSERT_EQ(stroke.status, importWritten) << stroke.report;
+        EXPECT_NEAR(stroke.darkArea / stroke.redArea, one.area, 0.01 * one.area);
+    }
+}
+
+TEST(ImportPipeline, HalfDiscArcKeepsItsArea) {
+    Subpath half{{2, 0}, {}, true};
+    double k = kappa * 2;
+    half.segments = {{true, {2, -k}, {k, -2}, {0, -2}},
+                     {true, {-k, -2}, {-2, -k}, {-2, 0}},
+                     {false, {}, {}, {2, 0}}};
+    Logo logo = importLogo({drawingOf({filled({half}, black)})});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_NEAR(logo.darkArea, 2 * M_PI * unitArea(logo, 4), 0.01 * logo.darkArea);
+}
+
+TEST(ImportPipeline, OnlyTheThreeLargestRedPiecesStayRed) {
+    std::vector<Shape> shapes;
+    double sides[] = {1, 3, 2, 0.5, 2.5};
+    for (int i = 0; i < 5; ++i) {
+        shapes.push_back(filled({rect(i * 4, 0, sides[i], sides[i])}, red));
+    }
+    Logo logo = importLogo({drawingOf(shapes)});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    double unit = unitArea(logo, 16 + 2.5);
+    EXPECT_NEAR(logo.redArea, (9 + 6.25 + 4) * unit, 0.01 * logo.redArea);
+    EXPECT_NEAR(logo.darkArea, (1 + 0.25) * unit, 0.01 * logo.darkArea);
+    EXPECT_NE(logo.report.find("% of the red area stays red"), std::string::npos);
+
+    // Forced classes: the same red drawn dark.
+    InkRules rules;
+    rules.dark = {red};
+    Logo dark = importLogo({drawingOf(shapes)}, rules);
+    EXPECT_EQ(dark.redArea, 0);
+}
+
+TEST(ImportPipeline, BrokenGeometryIsLeftOutWithANote) {
+    Shape notANumber = filled({rect(0, 0, NAN, 1)}, black);
+    Shape farAway = filled({rect(1e300, 0, 1, 1)}, red);
+    Shape flattened = filled({rect(0, 0, 1, 1)}, red);
+    flattened.transform = {1, 0, 1, 0, 0, 0};
+    Shape empty = filled({}, red);
+    Shape tooWide = stroked(rect(1, 1, 1, 1), 1e200, LineCap::round);
+    Logo logo = importLogo({drawingOf(
+        {filled({rect(0, 0, 4, 4)}, black), notANumber, farAway, flattened, empty, tooWide})});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_NEAR(logo.darkArea, 16 * unitArea(logo, 4), 0.01 * logo.darkArea);
+    EXPECT_EQ(logo.redArea, 0);
+    EXPECT_NE(logo.report.find("out of range: left out"), std::string::npos) << logo.report;
+    EXPECT_NE(logo.report.find("far wider than the view"), std::string::npos) << logo.report;
+
+    Logo nothing = importLogo({drawingOf({notANumber, farAway, flattened})});
+    EXPECT_EQ(nothing.status, importNothing);
+    EXPECT_NE(nothing.report.find("2 shapes left out"), std::string::npos) << nothing.report;
+}
+
+TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
+    // Far more curve than two tables hold at full detail: the search coarsens until it fits.
+    std::vector<Shape> dots;
+    for (int i = 0; i < 400; ++i) {
+        dots.push_back(filled({circle(i % 20, i / 20, 0.4)}, black));
+    }
+    Drawing name = drawingOf({filled({rect(5, 5, 10, 2)}, red)});
+    Logo logo = importLogo({drawingOf(dots), name});
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_GT(logo.redArea, 0);
+    EXPECT_NE(logo.report.find("name: "), std::string::npos) << logo.report;
+
+    // No red and more than the TP table holds: the red ids stay empty.
+    Logo plain = importLogo({drawingOf(dots)});
+    ASSERT_EQ(plain.status, importWritten) << plain.report;
+    EXPECT_EQ(plain.redArea, 0);
+}
+
+} // namespace
