@@ -19,64 +19,31 @@ namespace {
 const char* const svgNamespace = "http://www.w3.org/2000/svg";
 const char* const xlinkNamespace = "http://www.w3.org/1999/xlink";
 
-// Nested <use> elements multiply: past this many copied elements a file is refused rather
-// than grown without end.
+// Nested <use> elements multiply: past this many copied elements (or KiB of their
+// attributes) a file is refused rather than grown without end.
 constexpr long maxExpanded = 100000;
 // No logo nests this deep; the geometry pass recurses once per level.
 constexpr int maxDepth = 400;
 
 // The properties the geometry pass reads, and those this pass acts on.
-const char* const properties[] = {"fill",
-                                  "fill-opacity",
-                                  "fill-rule",
-                                  "stroke",
-                                  "stroke-width",
-                                  "stroke-opacity",
-                                  "stroke-linejoin",
-                                  "stroke-linecap",
-                                  "stroke-miterlimit",
-                                  "stroke-dasharray",
-                                  "opacity",
-                                  "color",
-                                  "display",
-                                  "visibility",
-                                  "clip-path",
-                                  "mask",
-                                  "filter",
-                                  "stop-color",
-                                  "stop-opacity"};
+const char* const properties = " fill fill-opacity fill-rule stroke stroke-width stroke-opacity"
+                               " stroke-linejoin stroke-linecap stroke-miterlimit stroke-dasharray"
+                               " opacity color display visibility clip-path mask filter"
+                               " stop-color stop-opacity ";
 
 // Containers whose content is drawn only where something refers to it, and elements that
 // draw nothing.
-const char* const notDrawn[] = {"defs",
-                                "clipPath",
-                                "mask",
-                                "marker",
-                                "pattern",
-                                "symbol",
-                                "linearGradient",
-                                "radialGradient",
-                                "filter",
-                                "style",
-                                "title",
-                                "desc",
-                                "metadata",
-                                "script",
-                                "font",
-                                "font-face",
-                                "cursor",
-                                "view",
-                                "animate",
-                                "animateMotion",
-                                "animateTransform",
-                                "animateColor",
-                                "set"};
+const char* const notDrawn = " defs clipPath mask marker pattern symbol linearGradient"
+                             " radialGradient filter style title desc metadata script font"
+                             " font-face cursor view animate animateMotion animateTransform"
+                             " animateColor set ";
 
-const char* const shapes[] = {"path", "rect", "circle", "ellipse", "line", "polyline", "polygon"};
+const char* const shapes = " path rect circle ellipse line polyline polygon ";
 
-template <size_t n> bool among(const std::string& name, const char* const (&list)[n]) {
-    return std::any_of(std::begin(list), std::end(list),
-                       [&](const char* item) { return name == item; });
+// Whether name is one of the space-separated words of list.
+bool among(const std::string& name, const char* list) {
+    return !name.empty() && name.find(' ') == std::string::npos &&
+           std::strstr(list, (" " + name + " ").c_str()) != nullptr;
 }
 
 std::string text(const xmlChar* value) {
@@ -147,6 +114,16 @@ struct ParserFree {
     }
 };
 
+// The first error is the one to report: later ones follow from it.
+void keepFirstError(void* userData, xmlError* error) {
+    auto* context = static_cast<xmlParserCtxt*>(userData);
+    auto* first = static_cast<ImportError**>(context->_private);
+    if (*first == nullptr && error != nullptr && error->level == XML_ERR_FATAL) {
+        std::string message = error->message ? trim(error->message) : "not well-formed";
+        *first = new ImportError(error->line, "malformed XML: " + message);
+    }
+}
+
 // No network, no entity substitution and libxml2's default limits: entity expansion and
 // nesting depth are bounded by the parser itself.
 std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
@@ -157,13 +134,15 @@ std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
     if (!context) {
         throw ImportError(0, "out of memory");
     }
+    ImportError* first = nullptr;
+    context->_private = &first;
+    context->sax->serror = keepFirstError;
     int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
     std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(
         context.get(), source.data(), static_cast<int>(source.size()), nullptr, nullptr, options));
+    std::unique_ptr<ImportError> error(first);
     if (!doc || !context->wellFormed) {
-        const xmlError* error = xmlCtxtGetLastError(context.get());
-        std::string message = error && error->message ? trim(error->message) : "not well-formed";
-        throw ImportError(error ? error->line : 0, "malformed XML: " + message);
+        throw error ? *error : ImportError(0, "malformed XML");
     }
     return doc;
 }
@@ -575,15 +554,24 @@ void detach(xmlNode* node, Walk& walk) {
     walk.detached.push_back(node);
 }
 
-long countElements(const xmlNode* node, long limit) {
-    long count = 1;
-    for (const xmlNode* child = node->children; child != nullptr && count <= limit;
-         child = child->next) {
-        if (child->type == XML_ELEMENT_NODE) {
-            count += countElements(child, limit - count);
+// What copying node costs: one per element and one per KiB of attribute text, so that
+// neither many elements nor long path data can be multiplied without bound.
+long copyCost(const xmlNode* node, long limit) {
+    long cost = 1;
+    for (const xmlAttr* a = node->properties; a != nullptr; a = a->next) {
+        for (const xmlNode* t = a->children; t != nullptr; t = t->next) {
+            cost += t->content ? static_cast<long>(
+                                     std::strlen(reinterpret_cast<const char*>(t->content)) / 1024)
+                               : 0;
         }
     }
-    return count;
+    for (const xmlNode* child = node->children; child != nullptr && cost <= limit;
+         child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            cost += copyCost(child, limit - cost);
+        }
+    }
+    return cost;
 }
 
 void walkChildren(xmlNode* parent, bool visible, int depth, Walk& walk);
@@ -604,7 +592,7 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
         walk.expanding.end()) {
         throw ImportError(line, "<use> of '#" + id + "' contains itself");
     }
-    walk.expanded += countElements(target->second, maxExpanded);
+    walk.expanded += copyCost(target->second, maxExpanded);
     if (walk.expanded > maxExpanded) {
         throw ImportError(line, "<use> elements copy more than " + std::to_string(maxExpanded) +
                                     " elements: not a logo");
