@@ -22,6 +22,9 @@ const char* const xlinkNamespace = "http://www.w3.org/1999/xlink";
 // Nested <use> elements multiply: past this many copied elements (or KiB of their
 // attributes) a file is refused rather than grown without end.
 constexpr long maxExpanded = 100000;
+// Matching every sheet rule against every element is quadratic; past this many tries the
+// sheets are refused rather than applied for minutes.
+constexpr long maxRuleTries = 50000000;
 // No logo nests this deep; the geometry pass recurses once per level.
 constexpr int maxDepth = 400;
 
@@ -93,16 +96,31 @@ std::string lower(std::string s) {
     return s;
 }
 
-// One line each, each said once: a <use> repeats the notes of what it copies.
+// One line each, each said once: a <use> repeats the notes of what it copies. Past a
+// screenful the rest are counted.
 struct Notes {
+    static constexpr size_t shown = 40;
     std::vector<std::string> lines;
     std::set<std::string> seen;
+    size_t more = 0;
 
     void add(int line, const std::string& what) {
         std::string note = (line > 0 ? "line " + std::to_string(line) + ": " : "") + what;
-        if (seen.insert(note).second) {
-            lines.push_back(note);
+        if (!seen.insert(note).second) {
+            return;
         }
+        if (lines.size() < shown) {
+            lines.push_back(note);
+        } else {
+            ++more;
+        }
+    }
+
+    std::vector<std::string> take() {
+        if (more > 0) {
+            lines.push_back("and " + std::to_string(more) + " more notes like these");
+        }
+        return std::move(lines);
     }
 };
 
@@ -400,7 +418,11 @@ void collectSheets(xmlNode* node, std::vector<Rule>* rules, Notes* notes) {
 
 // Sheet rules (by specificity, then order) over presentation attributes, style= over both,
 // and !important declarations over all: the winners become presentation attributes.
-void applyCascade(xmlNode* node, const std::vector<Rule>& rules) {
+void applyCascade(xmlNode* node, const std::vector<Rule>& rules, long* tries) {
+    *tries += static_cast<long>(rules.size());
+    if (*tries > maxRuleTries) {
+        throw ImportError(lineOf(node), "style sheets too large to apply: not a logo");
+    }
     std::vector<const Rule*> matched;
     std::vector<std::string> classes = classesOf(node);
     std::string id = attribute(node, "id");
@@ -441,13 +463,13 @@ void applyCascade(xmlNode* node, const std::vector<Rule>& rules) {
     }
 }
 
-void cascade(xmlNode* node, const std::vector<Rule>& rules) {
+void cascade(xmlNode* node, const std::vector<Rule>& rules, long* tries) {
     for (; node != nullptr; node = node->next) {
         if (isSvgElement(node)) {
-            applyCascade(node, rules);
+            applyCascade(node, rules, tries);
         }
         if (node->type == XML_ELEMENT_NODE) {
-            cascade(node->children, rules);
+            cascade(node->children, rules, tries);
         }
     }
 }
@@ -796,7 +818,8 @@ PreparedSvg prepareSvg(const std::string& source) {
     Notes notes;
     std::vector<Rule> rules;
     collectSheets(root, &rules, &notes);
-    cascade(root, rules);
+    long tries = 0;
+    cascade(root, rules, &tries);
     Ids ids;
     collectIds(root, &ids);
     for (const auto& [id, node] : ids) {
@@ -818,6 +841,6 @@ PreparedSvg prepareSvg(const std::string& source) {
     for (xmlNode* node : walk.detached) {
         xmlFreeNode(node);
     }
-    prepared.notes = std::move(notes.lines);
+    prepared.notes = notes.take();
     return prepared;
 }

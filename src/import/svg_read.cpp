@@ -136,24 +136,17 @@ template <class AttributeTag> class PaintSetter {
 
 // What every element passes on to its children: transform, style, group opacity, the
 // viewport that percentages refer to.
-class Context : public PaintSetter<tag::attribute::fill>,
-                public PaintSetter<tag::attribute::stroke> {
+class Context {
   public:
-    using FillSetter = PaintSetter<tag::attribute::fill>;
-    using StrokeSetter = PaintSetter<tag::attribute::stroke>;
-    using FillSetter::set;
-    using StrokeSetter::set;
     using LengthFactory = svgpp::factory::length::unitless<>;
 
     Context(ReadState& state, xmlNode* root)
-        : FillSetter(&style.fill, &state), StrokeSetter(&style.stroke, &state), state(state),
-          line(static_cast<int>(xmlGetLineNo(root))) {
+        : state(state), line(static_cast<int>(xmlGetLineNo(root))) {
         lengths.set_viewport_size(100, 100);
     }
 
     Context(Context& parent, xmlNode* const& node)
-        : FillSetter(&style.fill, &parent.state), StrokeSetter(&style.stroke, &parent.state),
-          state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
+        : state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
           lengths(parent.lengths), disabled(parent.disabled) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
@@ -176,6 +169,9 @@ class Context : public PaintSetter<tag::attribute::fill>,
     }
 
     void set_viewport(double x, double y, double width, double height) {
+        for (double v : {x, y, width, height}) {
+            checkNumber(state, v);
+        }
         if (state.root) {
             state.drawing.clip = {x, y, x + width, y + height};
             state.root = false;
@@ -193,6 +189,12 @@ class Context : public PaintSetter<tag::attribute::fill>,
         return lengths;
     }
 
+    template <class... Values> void set(tag::attribute::fill t, const Values&... values) {
+        PaintSetter<tag::attribute::fill>(&style.fill, &state).set(t, values...);
+    }
+    template <class... Values> void set(tag::attribute::stroke t, const Values&... values) {
+        PaintSetter<tag::attribute::stroke>(&style.stroke, &state).set(t, values...);
+    }
     void set(tag::attribute::color, int rgb) {
         style.color = fromInteger(rgb);
     }
