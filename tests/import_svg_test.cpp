@@ -117,6 +117,45 @@ TEST(ReadSvg, ExportWithSheetUseGradientAndHiddenShapes) {
     EXPECT_TRUE(hasNote(drawing, "line 31: <text> cannot be imported"));
 }
 
+// A <use> inside a reused group, of a rotated circle defined after it, and a <symbol>
+// placed into a box by its viewBox.
+TEST(ReadSvg, NestedUsesAndSymbolsLandWhereTheyShould) {
+    Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 100 100">
+      <defs><g id="pair"><use href="#dot" x="10"/><use href="#dot" y="10"/></g>
+        <symbol id="box" viewBox="0 0 2 2"><rect width="1" height="1"/></symbol></defs>
+      <use href="#pair" transform="translate(50 0)" fill="#ff0000"/>
+      <use href="#box" x="20" y="30" width="10" height="10"/>
+      <circle id="dot" transform="rotate(90)" cx="1" cy="0" r="0.5" fill-opacity="0.5"/>
+    </svg>)svg");
+    ASSERT_EQ(drawing.shapes.size(), 4u);
+    // rotate(90) takes the centre (1, 0) to (0, 1); the uses move it by x or y, then by 50.
+    auto centre = [](const Shape& shape) {
+        double x = 0, y = 0;
+        int n = 0;
+        for (const Segment& segment : shape.subpaths.at(0).segments) {
+            Point p = apply(shape.transform, segment.end);
+            x += p.x;
+            y += p.y;
+            ++n;
+        }
+        return Point{x / n, y / n};
+    };
+    EXPECT_NEAR(centre(drawing.shapes[0]).x, 60, 1e-6);
+    EXPECT_NEAR(centre(drawing.shapes[0]).y, 1, 1e-6);
+    EXPECT_NEAR(centre(drawing.shapes[1]).x, 50, 1e-6);
+    EXPECT_NEAR(centre(drawing.shapes[1]).y, 11, 1e-6);
+    expectColour(drawing.shapes[0].fill, 255, 0, 0);
+    EXPECT_DOUBLE_EQ(drawing.shapes[0].fill.opacity, 0.5);
+    // The symbol's 2 units span the use's 10: its unit square covers (20, 30) to (25, 35).
+    const Shape& box = drawing.shapes[2];
+    Point far = apply(box.transform, box.subpaths.at(0).segments.at(1).end);
+    EXPECT_NEAR(firstPoint(box).x, 20, 1e-9);
+    EXPECT_NEAR(firstPoint(box).y, 30, 1e-9);
+    EXPECT_NEAR(far.x, 25, 1e-9);
+    EXPECT_NEAR(far.y, 35, 1e-9);
+    expectColour(drawing.shapes[3].fill, 0, 0, 0);
+}
+
 TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     Drawing drawing = readSvg(
         R"(<svg xmlns="http://www.w3.org/2000/svg"><path stroke="black" fill="none"
