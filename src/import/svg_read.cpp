@@ -266,6 +266,8 @@ class ShapeContext : public Context {
                               tag::coordinate::absolute) {
         add({true, {x1, y1}, {x2, y2}, {x, y}});
     }
+    void path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc, bool sweep,
+                                double x, double y, tag::coordinate::absolute);
     void path_close_subpath() {
         if (!subpaths.empty()) {
             subpaths.back().closed = true;
@@ -276,6 +278,7 @@ class ShapeContext : public Context {
     void on_exit_element();
 
   private:
+    Point current() const;
     void add(const Segment& segment);
     Paint paintOf(const PaintSpec& spec, double ownOpacity) const;
 
@@ -297,6 +300,62 @@ void ShapeContext::add(const Segment& segment) {
         subpaths.push_back({subpaths.back().start, {}, false});
     }
     subpaths.back().segments.push_back(segment);
+}
+
+Point ShapeContext::current() const {
+    if (subpaths.empty()) {
+        return {0, 0};
+    }
+    const Subpath& last = subpaths.back();
+    return last.closed || last.segments.empty() ? last.start : last.segments.back().end;
+}
+
+// svgpp's own conversion computes with NaN when the ends meet or a radius is zero; SVG
+// leaves out such an arc, or draws it straight.
+void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc,
+                                          bool sweep, double x, double y,
+                                          tag::coordinate::absolute) {
+    Point from = current();
+    rx = std::fabs(rx);
+    ry = std::fabs(ry);
+    if (from.x == x && from.y == y) {
+        return;
+    }
+    double phi = rotation * boost::math::constants::degree<double>();
+    double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
+    if (rx > 0 && ry > 0 && std::isfinite(phi)) {
+        svgpp::arc_endpoint_to_center(from.x, from.y, x, y, rx, ry, phi, largeArc, sweep, cx, cy,
+                                      theta1, theta2);
+    }
+    bool curved = rx > 0 && ry > 0;
+    for (double v : {rx, ry, phi, cx, cy, theta1, theta2}) {
+        curved = curved && std::isfinite(v);
+    }
+    if (!curved) {
+        add({false, {0, 0}, {0, 0}, {x, y}});
+        return;
+    }
+    double turn = boost::math::constants::two_pi<double>();
+    if (sweep && theta2 < theta1) {
+        theta2 += turn;
+    } else if (!sweep && theta2 > theta1) {
+        theta2 -= turn;
+    }
+    using ArcToBezier = svgpp::arc_to_bezier<double>;
+    ArcToBezier arc(cx, cy, rx, ry, phi, ArcToBezier::circle_angle_tag(), theta1, theta2,
+                    ArcToBezier::max_angle_tag(), boost::math::constants::half_pi<double>());
+// The iterator sets its points before eof() can be false; the compiler cannot see that.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+    for (ArcToBezier::iterator it(arc); !it.eof(); it.advance()) {
+        add({true, {it.p1x(), it.p1y()}, {it.p2x(), it.p2y()}, {it.p3x(), it.p3y()}});
+    }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+    subpaths.back().segments.back().end = {x, y}; // exactly where the path says
 }
 
 Paint ShapeContext::paintOf(const PaintSpec& spec, double ownOpacity) const {
@@ -335,6 +394,11 @@ void ShapeContext::on_exit_element() {
     shape.line = line;
     state.drawing.shapes.push_back(std::move(shape));
 }
+
+// Absolute coordinates, no shorthands, quadratics as cubics; arcs come to the shape.
+struct PathPolicy : svgpp::policy::path::minimal {
+    static const bool arc_as_cubic_bezier = false;
+};
 
 struct ContextFactories {
     template <class ParentContext, class ElementTag, class Enable = void> struct apply {
@@ -400,9 +464,13 @@ struct ErrorPolicy {
     template <class AttributeTag, class Value>
     static bool parse_failed(const Context& context, AttributeTag, const Value& value) {
         std::string name = svgpp::attribute_name<char>::get<AttributeTag>();
-        std::string text(boost::begin(value), boost::end(value));
-        if (text.size() > 60) {
-            text = text.substr(0, 60) + "...";
+        // Quoted on one line, and short: the message is one line.
+        std::string text;
+        for (auto c = boost::begin(value); c != boost::end(value) && text.size() < 60; ++c) {
+            text += static_cast<unsigned char>(*c) < ' ' ? ' ' : *c;
+        }
+        if (text.size() < static_cast<size_t>(boost::size(value))) {
+            text += "...";
         }
         if (IsStyleProperty<AttributeTag>::value) {
             note(context, "invalid " + name + " '" + text + "': ignored");
@@ -442,32 +510,40 @@ using Traversal = svgpp::document_traversal<
     svgpp::length_policy<
         svgpp::policy::length::forward_to_method<Context, const Context::LengthFactory>>,
     svgpp::processed_elements<ProcessedElements>, svgpp::processed_attributes<ProcessedAttributes>,
-    svgpp::path_policy<svgpp::policy::path::minimal>, svgpp::error_policy<ErrorPolicy>,
+    svgpp::path_policy<PathPolicy>, svgpp::error_policy<ErrorPolicy>,
     svgpp::viewport_policy<svgpp::policy::viewport::as_transform>>;
 
 } // namespace
 
-Drawing readSvg(const std::string& text) {
-    PreparedSvg prepared = prepareSvg(text);
-    ReadState state;
+namespace {
+
+Drawing readPrepared(PreparedSvg& prepared, ReadState& state) {
     state.gradients = &prepared.gradients;
     state.drawing.notes = prepared.notes;
     xmlNode* root = xmlDocGetRootElement(prepared.doc.get());
     Context context(state, root);
-    try {
-        Traversal::load_document(root, context);
-    } catch (const ImportError&) {
-        throw;
-    } catch (const std::bad_alloc&) {
-        throw ImportError(state.line, "out of memory");
-    } catch (const std::exception& error) {
-        throw ImportError(state.line, error.what());
-    }
+    Traversal::load_document(root, context);
     state.drawing.clipped = prepared.sized;
     if (!prepared.sized) {
         state.drawing.clip = Box{0, 0, 0, 0};
     }
     return std::move(state.drawing);
+}
+
+} // namespace
+
+Drawing readSvg(const std::string& text) {
+    ReadState state;
+    try {
+        PreparedSvg prepared = prepareSvg(text);
+        return readPrepared(prepared, state);
+    } catch (const ImportError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw ImportError(state.line, "out of memory");
+    } catch (const std::exception& error) { // svgpp's own, should its error policy let one by
+        throw ImportError(state.line, error.what());
+    }
 }
 
 bool parseColour(const std::string& text, Colour* colour) {
