@@ -185,6 +185,15 @@ TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     EXPECT_NEAR(segments[arc + 2].end.x, 12, 1e-12);
     EXPECT_TRUE(segments[arc + 3].cubic);
     EXPECT_NEAR(segments[arc + 3].end.x, 14, 1e-12);
+
+    // An arc to its own start is left out; one with a zero radius is a line.
+    Drawing degenerate = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+        <path d="M1 1A5 5 0 0 0 1 1A0 5 0 0 1 5 5"/></svg>)svg");
+    ASSERT_EQ(degenerate.shapes.size(), 1u);
+    const std::vector<Segment>& line = degenerate.shapes[0].subpaths.at(0).segments;
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_FALSE(line[0].cubic);
+    EXPECT_EQ(line[0].end.x, 5);
 }
 
 TEST(ReadSvg, BadInputThrowsWithItsLine) {
