@@ -364,7 +364,7 @@ void parseSheet(const std::string& css, int line, std::vector<Rule>* rules, Note
             Selector selector;
             if (parseSelector(item, &selector)) {
                 rules->push_back({selector, declarations});
-            } else {
+            } else if (!item.empty()) {
                 notes->add(line, "the style sheet's selector '" + item +
                                      "' is not supported: its rule is left out");
             }
@@ -734,11 +734,12 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
     } else if (visibility == "visible") {
         visible = true;
     }
+    if (among(name, shapes) && !visible) {
+        detach(node, walk);
+        return;
+    }
     noteEffects(node, line, walk);
     if (among(name, shapes)) {
-        if (!visible) {
-            detach(node, walk);
-        }
         return;
     }
     if (name == "switch") {
