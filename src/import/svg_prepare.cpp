@@ -142,6 +142,22 @@ void keepFirstError(void* userData, xmlError* error) {
     }
 }
 
+void ignoreMessage(void*, const char*, ...) {}
+
+// Some of libxml2's errors (a failed encoding conversion) go to its generic handler, which
+// would print them; the parse reports them itself.
+struct QuietGenericErrors {
+    void* context = xmlGenericErrorContext;
+    xmlGenericErrorFunc handler = xmlGenericError;
+
+    QuietGenericErrors() {
+        xmlSetGenericErrorFunc(nullptr, ignoreMessage);
+    }
+    ~QuietGenericErrors() {
+        xmlSetGenericErrorFunc(context, handler);
+    }
+};
+
 // No network, no entity substitution and libxml2's default limits: entity expansion and
 // nesting depth are bounded by the parser itself.
 std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
@@ -152,6 +168,7 @@ std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
     if (!context) {
         throw ImportError(0, "out of memory");
     }
+    QuietGenericErrors quiet;
     ImportError* first = nullptr;
     context->_private = &first;
     context->sax->serror = keepFirstError;
