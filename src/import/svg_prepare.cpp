@@ -640,8 +640,8 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
     group->line = use->line;
     for (xmlAttr* a = use->properties; a != nullptr; a = a->next) {
         std::string name = text(a->name);
-        if (a->ns == nullptr && name != "width" && name != "height" && name != "href" &&
-            name != "id" && name.find(':') == std::string::npos) {
+        if (a->ns == nullptr && !among(name, " x y width height href id ") &&
+            name.find(':') == std::string::npos) {
             setAttribute(group, name.c_str(),
                          takeText(xmlNodeListGetString(walk.doc, a->children, 1)));
         }
