@@ -5,7 +5,8 @@ fuzzer=$1
 corpus=$2
 work=$3
 runs=$4
+max_len=${5:-4096}
 rm -rf "$work"
 mkdir -p "$work/found" || exit 1
-exec "$fuzzer" -seed=1 -runs="$runs" -max_len=4096 -timeout=10 -print_final_stats=1 \
+exec "$fuzzer" -seed=1 -runs="$runs" -max_len=$max_len -timeout=10 -print_final_stats=1 \
     -artifact_prefix="$work/" "$work/found" "$corpus"

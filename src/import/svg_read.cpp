@@ -1,10 +1,565 @@
-// Placeholder: the SVG reader stage replaces this file.
+// Reading SVG into shapes: svgpp walks the tree the first pass prepared and gives each
+// shape's geometry (arcs and quadratics as cubics), transform, viewport and paint. All of
+// svgpp stays in this one file: it is slow to compile.
+#define BOOST_MPL_CFG_NO_PREPROCESSED_HEADERS
+#define BOOST_MPL_LIMIT_SET_SIZE 40
+
 #include "svg.h"
 
-Drawing readSvg(const std::string&) {
-    throw ImportError(0, "SVG reading is not built yet");
+#include "svg_prepare.h"
+
+#include <libxml/tree.h>
+
+#include <svgpp/policy/xml/libxml2.hpp>
+#include <svgpp/svgpp.hpp>
+
+#include <climits>
+#include <cmath>
+#include <type_traits>
+
+namespace {
+
+namespace tag = svgpp::tag;
+
+// Past these the input is no logo: coordinates stay far inside what the later stages can
+// square and sum, and the segments within memory.
+constexpr double largestCoordinate = 1e9;
+constexpr size_t maxSegments = 2000000;
+
+struct ReadState {
+    Drawing drawing;
+    const std::map<std::string, MeanPaint>* gradients;
+    int line = 0; // of the element being read
+    size_t segments = 0;
+    bool root = true; // the next viewport is the root's
+};
+
+enum class PaintKind { none, colour, currentColour };
+
+struct PaintSpec {
+    PaintKind kind = PaintKind::none;
+    Colour colour{0, 0, 0};
+    double opacity = 1; // a gradient's mean opacity
+};
+
+// The inherited properties.
+struct Style {
+    PaintSpec fill{PaintKind::colour, {0, 0, 0}, 1};
+    PaintSpec stroke;
+    Colour color{0, 0, 0};
+    double fillOpacity = 1, strokeOpacity = 1, strokeWidth = 1, miterLimit = 4;
+    FillRule fillRule = FillRule::nonZero;
+    LineJoin lineJoin = LineJoin::miter;
+    LineCap lineCap = LineCap::butt;
+};
+
+Colour fromInteger(int rgb) {
+    return {(rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255};
 }
 
-bool parseColour(const std::string&, Colour*) {
-    return false;
+Matrix multiply(const Matrix& m, const Matrix& n) {
+    return {m.a * n.a + m.c * n.b, m.b * n.a + m.d * n.b,       m.a * n.c + m.c * n.d,
+            m.b * n.c + m.d * n.d, m.a * n.e + m.c * n.f + m.e, m.b * n.e + m.d * n.f + m.f};
+}
+
+double clampUnit(double value) {
+    return std::isfinite(value) ? std::min(1.0, std::max(0.0, value)) : 1.0;
+}
+
+void checkNumber(const ReadState& state, double value) {
+    if (!std::isfinite(value) || std::fabs(value) > largestCoordinate) {
+        throw ImportError(state.line, "the number " + std::to_string(value) +
+                                          " is out of range for a logo (at most 1e9 in size)");
+    }
+}
+
+// Sets a fill or a stroke paint from what svgpp parsed: none, currentColor, a colour or a
+// reference (a gradient by its mean, anything else by the fallback).
+template <class AttributeTag> class PaintSetter {
+  public:
+    explicit PaintSetter(PaintSpec* paint, const ReadState* state) : paint(paint), state(state) {}
+
+    void set(AttributeTag, tag::value::none) {
+        *paint = PaintSpec{};
+    }
+    void set(AttributeTag, tag::value::currentColor) {
+        *paint = PaintSpec{PaintKind::currentColour};
+    }
+    void set(AttributeTag, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
+        *paint = PaintSpec{PaintKind::colour, fromInteger(rgb)};
+    }
+    template <class IRI> void set(AttributeTag, const IRI&) {
+        *paint = PaintSpec{};
+    }
+    template <class IRI> void set(AttributeTag, tag::iri_fragment, const IRI& id) {
+        referTo(id, PaintSpec{});
+    }
+    template <class IRI> void set(AttributeTag t, const IRI&, tag::value::none v) {
+        set(t, v);
+    }
+    template <class IRI>
+    void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::none) {
+        referTo(id, PaintSpec{});
+    }
+    template <class IRI> void set(AttributeTag t, const IRI&, tag::value::currentColor v) {
+        set(t, v);
+    }
+    template <class IRI>
+    void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::currentColor) {
+        referTo(id, PaintSpec{PaintKind::currentColour});
+    }
+    template <class IRI>
+    void set(AttributeTag t, const IRI&, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
+        set(t, rgb);
+    }
+    template <class IRI>
+    void set(AttributeTag, tag::iri_fragment, const IRI& id, int rgb,
+             tag::skip_icc_color = tag::skip_icc_color()) {
+        referTo(id, PaintSpec{PaintKind::colour, fromInteger(rgb)});
+    }
+
+  private:
+    template <class IRI> void referTo(const IRI& id, const PaintSpec& fallback) {
+        auto gradient = state->gradients->find(std::string(boost::begin(id), boost::end(id)));
+        if (gradient == state->gradients->end()) {
+            *paint = fallback;
+        } else if (gradient->second.opacity <= 0) {
+            *paint = PaintSpec{};
+        } else {
+            *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity};
+        }
+    }
+
+    PaintSpec* paint;
+    const ReadState* state;
+};
+
+// What every element passes on to its children: transform, style, group opacity, the
+// viewport that percentages refer to.
+class Context {
+  public:
+    using LengthFactory = svgpp::factory::length::unitless<>;
+
+    Context(ReadState& state, xmlNode* root)
+        : state(state), line(static_cast<int>(xmlGetLineNo(root))) {
+        lengths.set_viewport_size(100, 100);
+    }
+
+    Context(Context& parent, xmlNode* const& node)
+        : state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
+          lengths(parent.lengths), disabled(parent.disabled) {
+        long number = xmlGetLineNo(node);
+        line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
+        state.line = line;
+    }
+
+    Context(const Context&) = delete;
+    Context& operator=(const Context&) = delete;
+
+    void on_exit_element() {}
+
+    void transform_matrix(const boost::array<double, 6>& m) {
+        matrix = multiply(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
+    }
+    void transform_translate(double x, double y) {
+        matrix = multiply(matrix, {1, 0, 0, 1, x, y});
+    }
+    void transform_scale(double x, double y) {
+        matrix = multiply(matrix, {x, 0, 0, y, 0, 0});
+    }
+
+    void set_viewport(double x, double y, double width, double height) {
+        for (double v : {x, y, width, height}) {
+            checkNumber(state, v);
+        }
+        if (state.root) {
+            state.drawing.clip = {x, y, x + width, y + height};
+            state.root = false;
+        }
+        lengths.set_viewport_size(width, height);
+    }
+    void set_viewbox_size(double width, double height) {
+        lengths.set_viewport_size(width, height);
+    }
+    void get_reference_viewport_size(double&, double&) {}
+    void disable_rendering() {
+        disabled = true;
+    }
+    const LengthFactory& length_factory() const {
+        return lengths;
+    }
+
+    template <class... Values> void set(tag::attribute::fill t, const Values&... values) {
+        PaintSetter<tag::attribute::fill>(&style.fill, &state).set(t, values...);
+    }
+    template <class... Values> void set(tag::attribute::stroke t, const Values&... values) {
+        PaintSetter<tag::attribute::stroke>(&style.stroke, &state).set(t, values...);
+    }
+    void set(tag::attribute::color, int rgb) {
+        style.color = fromInteger(rgb);
+    }
+    void set(tag::attribute::opacity, double value) {
+        opacity *= clampUnit(value);
+    }
+    void set(tag::attribute::fill_opacity, double value) {
+        style.fillOpacity = clampUnit(value);
+    }
+    void set(tag::attribute::stroke_opacity, double value) {
+        style.strokeOpacity = clampUnit(value);
+    }
+    void set(tag::attribute::stroke_width, double value) {
+        style.strokeWidth = std::isfinite(value) && value > 0 ? value : 0;
+    }
+    void set(tag::attribute::stroke_miterlimit, double value) {
+        style.miterLimit = std::isfinite(value) ? std::max(1.0, value) : 4;
+    }
+    void set(tag::attribute::fill_rule, tag::value::nonzero) {
+        style.fillRule = FillRule::nonZero;
+    }
+    void set(tag::attribute::fill_rule, tag::value::evenodd) {
+        style.fillRule = FillRule::evenOdd;
+    }
+    void set(tag::attribute::stroke_linejoin, tag::value::miter) {
+        style.lineJoin = LineJoin::miter;
+    }
+    void set(tag::attribute::stroke_linejoin, tag::value::round) {
+        style.lineJoin = LineJoin::round;
+    }
+    void set(tag::attribute::stroke_linejoin, tag::value::bevel) {
+        style.lineJoin = LineJoin::bevel;
+    }
+    void set(tag::attribute::stroke_linecap, tag::value::butt) {
+        style.lineCap = LineCap::butt;
+    }
+    void set(tag::attribute::stroke_linecap, tag::value::round) {
+        style.lineCap = LineCap::round;
+    }
+    void set(tag::attribute::stroke_linecap, tag::value::square) {
+        style.lineCap = LineCap::square;
+    }
+    // Whatever else svgpp reports (inherit, values of properties not drawn) changes nothing.
+    template <class... Values> void set(const Values&...) {}
+
+    ReadState& state;
+    Style style;
+    Matrix matrix;
+    double opacity = 1;
+    LengthFactory lengths;
+    bool disabled = false;
+    int line = 0;
+};
+
+// A shape element: its path, then its paint as it stands when the element ends.
+class ShapeContext : public Context {
+  public:
+    ShapeContext(Context& parent, xmlNode* const& node) : Context(parent, node) {}
+
+    void path_move_to(double x, double y, tag::coordinate::absolute) {
+        checkNumber(state, x);
+        checkNumber(state, y);
+        subpaths.push_back({{x, y}, {}, false});
+    }
+    void path_line_to(double x, double y, tag::coordinate::absolute) {
+        add({false, {0, 0}, {0, 0}, {x, y}});
+    }
+    void path_cubic_bezier_to(double x1, double y1, double x2, double y2, double x, double y,
+                              tag::coordinate::absolute) {
+        add({true, {x1, y1}, {x2, y2}, {x, y}});
+    }
+    void path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc, bool sweep,
+                                double x, double y, tag::coordinate::absolute);
+    void path_close_subpath() {
+        if (!subpaths.empty()) {
+            subpaths.back().closed = true;
+        }
+    }
+    void path_exit() {}
+
+    void on_exit_element();
+
+  private:
+    Point current() const;
+    void add(const Segment& segment);
+    Paint paintOf(const PaintSpec& spec, double ownOpacity) const;
+
+    std::vector<Subpath> subpaths;
+};
+
+void ShapeContext::add(const Segment& segment) {
+    for (double v : {segment.control1.x, segment.control1.y, segment.control2.x, segment.control2.y,
+                     segment.end.x, segment.end.y}) {
+        checkNumber(state, v);
+    }
+    if (++state.segments > maxSegments) {
+        throw ImportError(state.line, "more than " + std::to_string(maxSegments) +
+                                          " path segments: not a logo");
+    }
+    if (subpaths.empty()) {
+        subpaths.push_back({{0, 0}, {}, false});
+    } else if (subpaths.back().closed) { // drawing on after a close starts where it closed
+        subpaths.push_back({subpaths.back().start, {}, false});
+    }
+    subpaths.back().segments.push_back(segment);
+}
+
+Point ShapeContext::current() const {
+    if (subpaths.empty()) {
+        return {0, 0};
+    }
+    const Subpath& last = subpaths.back();
+    return last.closed || last.segments.empty() ? last.start : last.segments.back().end;
+}
+
+// svgpp's own conversion computes with NaN when the ends meet or a radius is zero; SVG
+// leaves out such an arc, or draws it straight.
+void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc,
+                                          bool sweep, double x, double y,
+                                          tag::coordinate::absolute) {
+    Point from = current();
+    rx = std::fabs(rx);
+    ry = std::fabs(ry);
+    if (from.x == x && from.y == y) {
+        return;
+    }
+    double phi = rotation * boost::math::constants::degree<double>();
+    double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
+    if (rx > 0 && ry > 0 && std::isfinite(phi)) {
+        svgpp::arc_endpoint_to_center(from.x, from.y, x, y, rx, ry, phi, largeArc, sweep, cx, cy,
+                                      theta1, theta2);
+    }
+    bool curved = rx > 0 && ry > 0;
+    for (double v : {rx, ry, phi, cx, cy, theta1, theta2}) {
+        curved = curved && std::isfinite(v);
+    }
+    if (!curved) {
+        add({false, {0, 0}, {0, 0}, {x, y}});
+        return;
+    }
+    double turn = boost::math::constants::two_pi<double>();
+    if (sweep && theta2 < theta1) {
+        theta2 += turn;
+    } else if (!sweep && theta2 > theta1) {
+        theta2 -= turn;
+    }
+    using ArcToBezier = svgpp::arc_to_bezier<double>;
+    ArcToBezier arc(cx, cy, rx, ry, phi, ArcToBezier::circle_angle_tag(), theta1, theta2,
+                    ArcToBezier::max_angle_tag(), boost::math::constants::half_pi<double>());
+// The iterator sets its points before eof() can be false; the compiler cannot see that.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+    for (ArcToBezier::iterator it(arc); !it.eof(); it.advance()) {
+        add({true, {it.p1x(), it.p1y()}, {it.p2x(), it.p2y()}, {it.p3x(), it.p3y()}});
+    }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+    subpaths.back().segments.back().end = {x, y}; // exactly where the path says
+}
+
+Paint ShapeContext::paintOf(const PaintSpec& spec, double ownOpacity) const {
+    Paint paint;
+    paint.opacity = spec.opacity * ownOpacity * opacity;
+    paint.set = spec.kind != PaintKind::none && paint.opacity > 0;
+    paint.colour = spec.kind == PaintKind::currentColour ? style.color : spec.colour;
+    return paint;
+}
+
+void ShapeContext::on_exit_element() {
+    subpaths.erase(std::remove_if(subpaths.begin(), subpaths.end(),
+                                  [](const Subpath& s) { return s.segments.empty(); }),
+                   subpaths.end());
+    if (disabled || subpaths.empty()) {
+        return;
+    }
+    Shape shape;
+    shape.fill = paintOf(style.fill, style.fillOpacity);
+    shape.stroke = paintOf(style.stroke, style.strokeOpacity);
+    shape.stroke.set = shape.stroke.set && style.strokeWidth > 0;
+    if (!shape.fill.set && !shape.stroke.set) {
+        return;
+    }
+    for (double v :
+         {matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f, style.strokeWidth}) {
+        checkNumber(state, v);
+    }
+    shape.subpaths = std::move(subpaths);
+    shape.transform = matrix;
+    shape.fillRule = style.fillRule;
+    shape.strokeWidth = style.strokeWidth;
+    shape.lineJoin = style.lineJoin;
+    shape.lineCap = style.lineCap;
+    shape.miterLimit = style.miterLimit;
+    shape.line = line;
+    state.drawing.shapes.push_back(std::move(shape));
+}
+
+// Absolute coordinates, no shorthands, quadratics as cubics; arcs come to the shape.
+struct PathPolicy : svgpp::policy::path::minimal {
+    static const bool arc_as_cubic_bezier = false;
+};
+
+struct ContextFactories {
+    template <class ParentContext, class ElementTag, class Enable = void> struct apply {
+        using type = svgpp::factory::context::on_stack_with_xml_element<Context>;
+    };
+};
+
+template <class ElementTag>
+struct ContextFactories::apply<Context, ElementTag,
+                               typename boost::enable_if<boost::mpl::has_key<
+                                   svgpp::traits::shape_elements, ElementTag>>::type> {
+    using type = svgpp::factory::context::on_stack_with_xml_element<ShapeContext>;
+};
+
+// Properties svgpp must not stop at: what it does not know (another program's CSS, an
+// editor's attributes) is skipped, a bad style value is ignored with a note as a browser
+// does, bad geometry is an error.
+template <class Tag> struct IsStyleProperty : std::false_type {};
+template <> struct IsStyleProperty<tag::attribute::fill> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::stroke> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::fill_opacity> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::stroke_opacity> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::opacity> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::fill_rule> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::stroke_width> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::stroke_linejoin> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::stroke_linecap> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::stroke_miterlimit> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::color> : std::true_type {};
+
+struct ErrorPolicy {
+    using context_type = Context;
+
+    template <class Element, class Name>
+    static bool unknown_element(const Context&, const Element&, const Name&) {
+        return true;
+    }
+    template <class Attribute, class Name, class Source>
+    static bool unknown_attribute(const Context&, const Attribute&, const Name&, Source) {
+        return true;
+    }
+    template <class Attribute, class Name, class Namespace, class Source>
+    static bool unknown_attribute(const Context&, const Attribute&, const Name&, Namespace,
+                                  Source) {
+        return true;
+    }
+    static bool unexpected_attribute(const Context&, svgpp::detail::attribute_id,
+                                     tag::source::attribute) {
+        return true;
+    }
+    template <class AttributeTag>
+    static bool required_attribute_not_found(const Context&, AttributeTag) {
+        return true;
+    }
+    template <class Element> static bool unexpected_element(const Context&, const Element&) {
+        return true;
+    }
+    template <class AttributeTag> static bool negative_value(const Context& context, AttributeTag) {
+        note(context, std::string("a negative ") +
+                          svgpp::attribute_name<char>::get<AttributeTag>() + ": left out");
+        return true;
+    }
+    template <class AttributeTag, class Value>
+    static bool parse_failed(const Context& context, AttributeTag, const Value& value) {
+        std::string name = svgpp::attribute_name<char>::get<AttributeTag>();
+        // Quoted on one line, and short: the message is one line.
+        std::string text;
+        for (auto c = boost::begin(value); c != boost::end(value) && text.size() < 60; ++c) {
+            text += static_cast<unsigned char>(*c) < ' ' ? ' ' : *c;
+        }
+        if (text.size() < static_cast<size_t>(boost::size(value))) {
+            text += "...";
+        }
+        if (IsStyleProperty<AttributeTag>::value) {
+            note(context, "invalid " + name + " '" + text + "': ignored");
+            return true;
+        }
+        throw ImportError(context.state.line, "invalid " + name + " '" + text + "'");
+    }
+
+  private:
+    static void note(const Context& context, const std::string& what) {
+        std::string line =
+            context.state.line > 0 ? "line " + std::to_string(context.state.line) + ": " : "";
+        std::vector<std::string>& notes = context.state.drawing.notes;
+        if (std::find(notes.begin(), notes.end(), line + what) == notes.end()) {
+            notes.push_back(line + what);
+        }
+    }
+};
+
+using ProcessedElements =
+    boost::mpl::set<tag::element::svg, tag::element::g, tag::element::path, tag::element::rect,
+                    tag::element::circle, tag::element::ellipse, tag::element::line,
+                    tag::element::polyline, tag::element::polygon>::type;
+
+using ProcessedAttributes = boost::mpl::fold<
+    boost::mpl::protect<boost::mpl::joint_view<svgpp::traits::shapes_attributes_by_element,
+                                               svgpp::traits::viewport_attributes>>,
+    boost::mpl::set<tag::attribute::transform, tag::attribute::color, tag::attribute::fill,
+                    tag::attribute::fill_opacity, tag::attribute::fill_rule, tag::attribute::stroke,
+                    tag::attribute::stroke_width, tag::attribute::stroke_opacity,
+                    tag::attribute::stroke_linejoin, tag::attribute::stroke_linecap,
+                    tag::attribute::stroke_miterlimit, tag::attribute::opacity>::type,
+    boost::mpl::insert<boost::mpl::_1, boost::mpl::_2>>::type;
+
+using Traversal = svgpp::document_traversal<
+    svgpp::context_factories<ContextFactories>,
+    svgpp::length_policy<
+        svgpp::policy::length::forward_to_method<Context, const Context::LengthFactory>>,
+    svgpp::processed_elements<ProcessedElements>, svgpp::processed_attributes<ProcessedAttributes>,
+    svgpp::path_policy<PathPolicy>, svgpp::error_policy<ErrorPolicy>,
+    svgpp::viewport_policy<svgpp::policy::viewport::as_transform>>;
+
+} // namespace
+
+namespace {
+
+Drawing readPrepared(PreparedSvg& prepared, ReadState& state) {
+    state.gradients = &prepared.gradients;
+    state.drawing.notes = prepared.notes;
+    xmlNode* root = xmlDocGetRootElement(prepared.doc.get());
+    Context context(state, root);
+    Traversal::load_document(root, context);
+    state.drawing.clipped = prepared.sized;
+    if (!prepared.sized) {
+        state.drawing.clip = Box{0, 0, 0, 0};
+    }
+    return std::move(state.drawing);
+}
+
+} // namespace
+
+Drawing readSvg(const std::string& text) {
+    ReadState state;
+    try {
+        PreparedSvg prepared = prepareSvg(text);
+        return readPrepared(prepared, state);
+    } catch (const ImportError&) {
+        throw;
+    } catch (const std::bad_alloc&) {
+        throw ImportError(state.line, "out of memory");
+    } catch (const std::exception& error) { // svgpp's own, should its error policy let one by
+        throw ImportError(state.line, error.what());
+    }
+}
+
+bool parseColour(const std::string& text, Colour* colour) {
+    size_t begin = text.find_first_not_of(" \t\r\n");
+    size_t end = text.find_last_not_of(" \t\r\n");
+    if (begin == std::string::npos) {
+        return false;
+    }
+    const char* first = text.data() + begin;
+    const char* last = text.data() + end + 1;
+    int rgb = 0;
+    if (!svgpp::detail::parse_color<svgpp::factory::color::default_factory>(
+            first, last, tag::source::css(), rgb) ||
+        first != last) {
+        return false;
+    }
+    *colour = fromInteger(rgb);
+    return true;
 }

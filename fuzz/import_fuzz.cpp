@@ -1,0 +1,71 @@
+// Fuzz target for the SVG reader: each input is an SVG document. Refusing it with an
+// ImportError is fine; any other exception, a crash, or a drawing with numbers that are not
+// finite or paint out of range aborts the run.
+#include "svg.h"
+
+#include <cmath>
+#include <cstdint>
+#include <cstdio>
+#include <cstdlib>
+#include <string>
+
+namespace {
+
+void check(bool holds, const char* what) {
+    if (!holds) {
+        std::fprintf(stderr, "import_fuzz: %s\n", what);
+        std::abort();
+    }
+}
+
+void checkPoint(const Point& p) {
+    check(std::isfinite(p.x) && std::isfinite(p.y), "a point is not finite");
+}
+
+void checkPaint(const Paint& paint) {
+    check(paint.opacity >= 0 && paint.opacity <= 1, "opacity out of 0 to 1");
+    for (int channel : {paint.colour.r, paint.colour.g, paint.colour.b}) {
+        check(channel >= 0 && channel <= 255, "colour channel out of 0 to 255");
+    }
+}
+
+void checkShape(const Shape& shape) {
+    const Matrix& m = shape.transform;
+    for (double v : {m.a, m.b, m.c, m.d, m.e, m.f, shape.strokeWidth, shape.miterLimit}) {
+        check(std::isfinite(v), "a transform or stroke number is not finite");
+    }
+    check(shape.fill.set || shape.stroke.set, "a shape that paints nothing");
+    checkPaint(shape.fill);
+    checkPaint(shape.stroke);
+    check(!shape.subpaths.empty(), "a shape without subpaths");
+    for (const Subpath& subpath : shape.subpaths) {
+        checkPoint(subpath.start);
+        check(!subpath.segments.empty(), "an empty subpath");
+        for (const Segment& segment : subpath.segments) {
+            checkPoint(segment.control1);
+            checkPoint(segment.control2);
+            checkPoint(segment.end);
+        }
+    }
+}
+
+} // namespace
+
+extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
+    std::string text(reinterpret_cast<const char*>(data), size);
+    try {
+        Drawing drawing = readSvg(text);
+        for (const Shape& shape : drawing.shapes) {
+            checkShape(shape);
+        }
+        if (drawing.clipped) {
+            const Box& box = drawing.clip;
+            check(std::isfinite(box.x0) && std::isfinite(box.x1) && box.x0 <= box.x1 &&
+                      std::isfinite(box.y0) && std::isfinite(box.y1) && box.y0 <= box.y1,
+                  "a clip box that is not finite or inverted");
+        }
+    } catch (const ImportError& error) {
+        check(error.what()[0] != '\0', "an ImportError without a message");
+    }
+    return 0;
+}

@@ -1,0 +1,864 @@
+// The SVG reader's first pass over the libxml2 tree: parsing, the style cascade, <use>
+// expansion, gradients as mean colours, and removing what is not drawn where it stands.
+#include "svg_prepare.h"
+
+#include "svg.h"
+
+#include <libxml/parser.h>
+
+#include <algorithm>
+#include <cctype>
+#include <climits>
+#include <cmath>
+#include <cstdlib>
+#include <cstring>
+#include <set>
+
+namespace {
+
+const char* const svgNamespace = "http://www.w3.org/2000/svg";
+const char* const xlinkNamespace = "http://www.w3.org/1999/xlink";
+
+// Nested <use> elements multiply: past this many copied elements (or KiB of their
+// attributes) a file is refused rather than grown without end.
+constexpr long maxExpanded = 100000;
+// Matching every sheet rule against every element is quadratic; past this many tries the
+// sheets are refused rather than applied for minutes.
+constexpr long maxRuleTries = 50000000;
+// No logo nests this deep; the geometry pass recurses once per level.
+constexpr int maxDepth = 400;
+
+// The properties the geometry pass reads, and those this pass acts on.
+const char* const properties = " fill fill-opacity fill-rule stroke stroke-width stroke-opacity"
+                               " stroke-linejoin stroke-linecap stroke-miterlimit stroke-dasharray"
+                               " opacity color display visibility clip-path mask filter"
+                               " stop-color stop-opacity ";
+
+// Containers whose content is drawn only where something refers to it, and elements that
+// draw nothing.
+const char* const notDrawn = " defs clipPath mask marker pattern symbol linearGradient"
+                             " radialGradient filter style title desc metadata script font"
+                             " font-face cursor view animate animateMotion animateTransform"
+                             " animateColor set ";
+
+const char* const shapes = " path rect circle ellipse line polyline polygon ";
+
+// Whether name is one of the space-separated words of list.
+bool among(const std::string& name, const char* list) {
+    return !name.empty() && name.find(' ') == std::string::npos &&
+           std::strstr(list, (" " + name + " ").c_str()) != nullptr;
+}
+
+std::string text(const xmlChar* value) {
+    return value ? reinterpret_cast<const char*>(value) : "";
+}
+
+std::string takeText(xmlChar* value) {
+    std::string result = text(value);
+    xmlFree(value);
+    return result;
+}
+
+std::string attribute(xmlNode* node, const char* name) {
+    return takeText(xmlGetNoNsProp(node, BAD_CAST name));
+}
+
+void setAttribute(xmlNode* node, const char* name, const std::string& value) {
+    xmlSetProp(node, BAD_CAST name, BAD_CAST value.c_str());
+}
+
+int lineOf(const xmlNode* node) {
+    long line = xmlGetLineNo(node);
+    return line > 0 && line < INT_MAX ? static_cast<int>(line) : 0;
+}
+
+bool isSvgElement(const xmlNode* node) {
+    return node->type == XML_ELEMENT_NODE && node->ns != nullptr &&
+           text(node->ns->href) == svgNamespace;
+}
+
+bool isElement(const xmlNode* node, const char* name) {
+    return isSvgElement(node) && text(node->name) == name;
+}
+
+std::string trim(const std::string& s) {
+    size_t begin = s.find_first_not_of(" \t\r\n\f");
+    if (begin == std::string::npos) {
+        return "";
+    }
+    return s.substr(begin, s.find_last_not_of(" \t\r\n\f") - begin + 1);
+}
+
+std::string lower(std::string s) {
+    for (char& c : s) {
+        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
+    }
+    return s;
+}
+
+// One line each, each said once: a <use> repeats the notes of what it copies. Past a
+// screenful the rest are counted.
+struct Notes {
+    static constexpr size_t shown = 40;
+    std::vector<std::string> lines;
+    std::set<std::string> seen;
+    size_t more = 0;
+
+    void add(int line, const std::string& what) {
+        std::string note = (line > 0 ? "line " + std::to_string(line) + ": " : "") + what;
+        if (!seen.insert(note).second) {
+            return;
+        }
+        if (lines.size() < shown) {
+            lines.push_back(note);
+        } else {
+            ++more;
+        }
+    }
+
+    std::vector<std::string> take() {
+        if (more > 0) {
+            lines.push_back("and " + std::to_string(more) + " more notes like these");
+        }
+        return std::move(lines);
+    }
+};
+
+// ---- XML -------------------------------------------------------------------------------
+
+struct ParserFree {
+    void operator()(xmlParserCtxt* context) const {
+        xmlFreeParserCtxt(context);
+    }
+};
+
+// The first error is the one to report: later ones follow from it.
+void keepFirstError(void* userData, xmlError* error) {
+    auto* context = static_cast<xmlParserCtxt*>(userData);
+    auto* first = static_cast<ImportError**>(context->_private);
+    if (*first == nullptr && error != nullptr && error->level == XML_ERR_FATAL) {
+        std::string message = error->message ? trim(error->message) : "not well-formed";
+        *first = new ImportError(error->line, "malformed XML: " + message);
+    }
+}
+
+void ignoreMessage(void*, const char*, ...) {}
+
+// Some of libxml2's errors (a failed encoding conversion) go to its generic handler, which
+// would print them; the parse reports them itself.
+struct QuietGenericErrors {
+    void* context = xmlGenericErrorContext;
+    xmlGenericErrorFunc handler = xmlGenericError;
+
+    QuietGenericErrors() {
+        xmlSetGenericErrorFunc(nullptr, ignoreMessage);
+    }
+    ~QuietGenericErrors() {
+        xmlSetGenericErrorFunc(context, handler);
+    }
+};
+
+// No network, no entity substitution and libxml2's default limits: entity expansion and
+// nesting depth are bounded by the parser itself.
+std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
+    if (source.size() > static_cast<size_t>(INT_MAX)) {
+        throw ImportError(0, "too large for an SVG file");
+    }
+    std::unique_ptr<xmlParserCtxt, ParserFree> context(xmlNewParserCtxt());
+    if (!context) {
+        throw ImportError(0, "out of memory");
+    }
+    QuietGenericErrors quiet;
+    ImportError* first = nullptr;
+    context->_private = &first;
+    context->sax->serror = keepFirstError;
+    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
+    std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(
+        context.get(), source.data(), static_cast<int>(source.size()), nullptr, nullptr, options));
+    std::unique_ptr<ImportError> error(first);
+    if (!doc || !context->wellFormed) {
+        throw error ? *error : ImportError(0, "malformed XML");
+    }
+    return doc;
+}
+
+void setNamespace(xmlNode* node, xmlNs* ns) {
+    for (; node != nullptr; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE) {
+            if (node->ns == nullptr) {
+                node->ns = ns;
+            }
+            setNamespace(node->children, ns);
+        }
+    }
+}
+
+// The root must be <svg>; a file that forgot the SVG namespace is read as if it had it.
+xmlNode* checkRoot(xmlDoc* doc) {
+    xmlNode* root = xmlDocGetRootElement(doc);
+    if (root == nullptr) {
+        throw ImportError(0, "no root element");
+    }
+    bool foreign = root->ns != nullptr && text(root->ns->href) != svgNamespace;
+    if (text(root->name) != "svg" || foreign) {
+        std::string prefix = root->ns && root->ns->prefix ? text(root->ns->prefix) + ":" : "";
+        throw ImportError(lineOf(root), "the root element is <" + prefix + text(root->name) +
+                                            ">, not <svg>: not an SVG file");
+    }
+    if (root->ns == nullptr) {
+        xmlNs* ns = xmlNewNs(root, BAD_CAST svgNamespace, nullptr);
+        if (ns == nullptr) {
+            throw ImportError(lineOf(root), "the root <svg> is outside the SVG namespace");
+        }
+        setNamespace(root, ns);
+    }
+    return root;
+}
+
+// ---- CSS -------------------------------------------------------------------------------
+
+struct Declaration {
+    std::string name, value;
+    bool important;
+};
+
+struct Selector {
+    std::string type; // empty: any
+    std::vector<std::string> classes;
+    std::string id;
+    long specificity = 0;
+};
+
+struct Rule {
+    Selector selector;
+    std::vector<Declaration> declarations;
+};
+
+// Comments and the HTML comment markers a sheet may be wrapped in.
+std::string stripComments(const std::string& css) {
+    std::string out;
+    for (size_t i = 0; i < css.size();) {
+        if (css.compare(i, 2, "/*") == 0) {
+            size_t end = css.find("*/", i + 2);
+            i = end == std::string::npos ? css.size() : end + 2;
+            out += ' ';
+        } else if (css.compare(i, 4, "<!--") == 0 || css.compare(i, 3, "-->") == 0) {
+            i += css[i] == '<' ? 4 : 3;
+            out += ' ';
+        } else {
+            out += css[i++];
+        }
+    }
+    return out;
+}
+
+void addDeclaration(const std::string& text, std::vector<Declaration>* declarations) {
+    size_t colon = text.find(':');
+    if (colon == std::string::npos) {
+        return;
+    }
+    Declaration declaration{lower(trim(text.substr(0, colon))), trim(text.substr(colon + 1)),
+                            false};
+    size_t bang = declaration.value.rfind('!');
+    if (bang != std::string::npos &&
+        lower(trim(declaration.value.substr(bang + 1))) == "important") {
+        declaration.important = true;
+        declaration.value = trim(declaration.value.substr(0, bang));
+    }
+    if (!declaration.name.empty() && !declaration.value.empty()) {
+        declarations->push_back(declaration);
+    }
+}
+
+// name: value; pairs, split at semicolons outside parentheses and quotes.
+std::vector<Declaration> parseDeclarations(const std::string& text) {
+    std::vector<Declaration> declarations;
+    std::string current;
+    int depth = 0;
+    char quote = 0;
+    for (char c : text) {
+        if (quote != 0) {
+            quote = c == quote ? 0 : quote;
+        } else if (c == '"' || c == '\'') {
+            quote = c;
+        } else if (c == '(') {
+            ++depth;
+        } else if (c == ')' && depth > 0) {
+            --depth;
+        } else if (c == ';' && depth == 0) {
+            addDeclaration(current, &declarations);
+            current.clear();
+            continue;
+        }
+        current += c;
+    }
+    addDeclaration(current, &declarations);
+    return declarations;
+}
+
+bool identifierChar(char c) {
+    unsigned char u = static_cast<unsigned char>(c);
+    return std::isalnum(u) || c == '-' || c == '_' || u >= 0x80;
+}
+
+// A compound selector of a type (or *), classes and an id; combinators, attributes and
+// pseudo-classes are not read.
+bool parseSelector(const std::string& text, Selector* selector) {
+    size_t i = 0;
+    auto identifier = [&] {
+        size_t start = i;
+        while (i < text.size() && identifierChar(text[i])) {
+            ++i;
+        }
+        return text.substr(start, i - start);
+    };
+    if (text.empty()) {
+        return false;
+    }
+    if (text[0] == '*') {
+        ++i;
+    } else if (identifierChar(text[0])) {
+        selector->type = identifier();
+        selector->specificity += 1;
+    }
+    while (i < text.size()) {
+        char kind = text[i++];
+        std::string name = identifier();
+        if (name.empty() || (kind != '.' && kind != '#')) {
+            return false;
+        }
+        if (kind == '.') {
+            selector->classes.push_back(name);
+            selector->specificity += 1000;
+        } else {
+            selector->id = name;
+            selector->specificity += 1000000;
+        }
+    }
+    return true;
+}
+
+// Index just past the block that opens at open, nested blocks included.
+size_t skipBlock(const std::string& text, size_t open) {
+    int depth = 0;
+    for (size_t i = open; i < text.size(); ++i) {
+        if (text[i] == '{') {
+            ++depth;
+        } else if (text[i] == '}' && --depth == 0) {
+            return i + 1;
+        }
+    }
+    return text.size();
+}
+
+void parseSheet(const std::string& css, int line, std::vector<Rule>* rules, Notes* notes) {
+    std::string text = stripComments(css);
+    size_t i = 0;
+    while (i < text.size()) {
+        size_t open = text.find('{', i);
+        std::string prelude = trim(text.substr(i, open == std::string::npos ? open : open - i));
+        if (!prelude.empty() && prelude[0] == '@') {
+            size_t semicolon = text.find(';', i);
+            if (semicolon < open) { // @import, @charset
+                i = semicolon + 1;
+                continue;
+            }
+        }
+        if (open == std::string::npos) {
+            break;
+        }
+        if (!prelude.empty() && prelude[0] == '@') { // @media, @font-face: not for shapes
+            i = skipBlock(text, open);
+            continue;
+        }
+        size_t close = std::min(text.find('}', open), text.size());
+        std::vector<Declaration> declarations =
+            parseDeclarations(text.substr(open + 1, close - open - 1));
+        size_t start = 0;
+        while (start <= prelude.size()) {
+            size_t comma = std::min(prelude.find(',', start), prelude.size());
+            std::string item = trim(prelude.substr(start, comma - start));
+            Selector selector;
+            if (parseSelector(item, &selector)) {
+                rules->push_back({selector, declarations});
+            } else if (!item.empty()) {
+                notes->add(line, "the style sheet's selector '" + item +
+                                     "' is not supported: its rule is left out");
+            }
+            start = comma + 1;
+        }
+        i = close + 1;
+    }
+}
+
+std::vector<std::string> classesOf(xmlNode* node) {
+    std::vector<std::string> classes;
+    std::string list = attribute(node, "class");
+    size_t i = 0;
+    while (i < list.size()) {
+        size_t begin = list.find_first_not_of(" \t\r\n\f", i);
+        if (begin == std::string::npos) {
+            break;
+        }
+        size_t end = std::min(list.find_first_of(" \t\r\n\f", begin), list.size());
+        classes.push_back(list.substr(begin, end - begin));
+        i = end;
+    }
+    return classes;
+}
+
+bool matches(const Selector& selector, xmlNode* node, const std::vector<std::string>& classes,
+             const std::string& id) {
+    if (!selector.type.empty() && selector.type != text(node->name)) {
+        return false;
+    }
+    if (!selector.id.empty() && selector.id != id) {
+        return false;
+    }
+    return std::all_of(selector.classes.begin(), selector.classes.end(), [&](const std::string& c) {
+        return std::find(classes.begin(), classes.end(), c) != classes.end();
+    });
+}
+
+void collectSheets(xmlNode* node, std::vector<Rule>* rules, Notes* notes) {
+    for (; node != nullptr; node = node->next) {
+        if (isElement(node, "style")) {
+            std::string type = lower(trim(attribute(node, "type")));
+            if (type.empty() || type == "text/css") {
+                parseSheet(takeText(xmlNodeGetContent(node)), lineOf(node), rules, notes);
+            }
+        } else if (node->type == XML_ELEMENT_NODE) {
+            collectSheets(node->children, rules, notes);
+        }
+    }
+}
+
+// Sheet rules (by specificity, then order) over presentation attributes, style= over both,
+// and !important declarations over all: the winners become presentation attributes.
+void applyCascade(xmlNode* node, const std::vector<Rule>& rules, long* tries) {
+    *tries += static_cast<long>(rules.size());
+    if (*tries > maxRuleTries) {
+        throw ImportError(lineOf(node), "style sheets too large to apply: not a logo");
+    }
+    std::vector<const Rule*> matched;
+    std::vector<std::string> classes = classesOf(node);
+    std::string id = attribute(node, "id");
+    for (const Rule& rule : rules) {
+        if (matches(rule.selector, node, classes, id)) {
+            matched.push_back(&rule);
+        }
+    }
+    std::stable_sort(matched.begin(), matched.end(), [](const Rule* a, const Rule* b) {
+        return a->selector.specificity < b->selector.specificity;
+    });
+    std::vector<Declaration> inline_ = parseDeclarations(stripComments(attribute(node, "style")));
+    std::vector<std::pair<std::string, std::string>> winners;
+    for (bool important : {false, true}) {
+        for (const Rule* rule : matched) {
+            for (const Declaration& d : rule->declarations) {
+                if (d.important == important) {
+                    winners.emplace_back(d.name, d.value);
+                }
+            }
+        }
+        for (const Declaration& d : inline_) {
+            if (d.important == important) {
+                winners.emplace_back(d.name, d.value);
+            }
+        }
+    }
+    for (const auto& [name, value] : winners) {
+        if (among(name, properties)) {
+            setAttribute(node, name.c_str(), value);
+        }
+    }
+    xmlUnsetProp(node, BAD_CAST "style");
+    for (const char* paint : {"fill", "stroke"}) {
+        if (lower(attribute(node, paint)) == "transparent") {
+            setAttribute(node, paint, "none");
+        }
+    }
+}
+
+void cascade(xmlNode* node, const std::vector<Rule>& rules, long* tries) {
+    for (; node != nullptr; node = node->next) {
+        if (isSvgElement(node)) {
+            applyCascade(node, rules, tries);
+        }
+        if (node->type == XML_ELEMENT_NODE) {
+            cascade(node->children, rules, tries);
+        }
+    }
+}
+
+// ---- References ------------------------------------------------------------------------
+
+using Ids = std::map<std::string, xmlNode*>;
+
+void collectIds(xmlNode* node, Ids* ids) {
+    for (; node != nullptr; node = node->next) {
+        if (node->type == XML_ELEMENT_NODE) {
+            std::string id = attribute(node, "id");
+            if (!id.empty()) {
+                ids->emplace(id, node);
+            }
+            collectIds(node->children, ids);
+        }
+    }
+}
+
+// The id a local reference names: "#id" in href, or url(#id) in a paint.
+std::string fragmentOf(const std::string& reference) {
+    std::string value = trim(reference);
+    if (value.compare(0, 4, "url(") == 0) {
+        size_t close = value.find(')');
+        value = trim(value.substr(4, close == std::string::npos ? close : close - 4));
+        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
+            value = value.substr(1, value.size() - 2);
+        }
+    }
+    return value.size() > 1 && value[0] == '#' ? value.substr(1) : "";
+}
+
+std::string hrefOf(xmlNode* node) {
+    xmlChar* value = xmlGetNsProp(node, BAD_CAST "href", BAD_CAST xlinkNamespace);
+    if (value == nullptr) {
+        value = xmlGetNoNsProp(node, BAD_CAST "href");
+    }
+    if (value == nullptr) { // an undeclared xlink prefix
+        value = xmlGetNoNsProp(node, BAD_CAST "xlink:href");
+    }
+    return takeText(value);
+}
+
+bool isGradient(const xmlNode* node) {
+    return isElement(node, "linearGradient") || isElement(node, "radialGradient");
+}
+
+double unitInterval(const std::string& value, double otherwise) {
+    char* end = nullptr;
+    double number = std::strtod(value.c_str(), &end);
+    if (end == value.c_str() || !std::isfinite(number)) {
+        return otherwise;
+    }
+    if (*end == '%') {
+        number /= 100;
+    }
+    return std::min(1.0, std::max(0.0, number));
+}
+
+// The mean of the stops, weighted by their opacity (a clear stop adds no colour); the stops
+// may come from the gradients the href chain names.
+MeanPaint gradientMean(xmlNode* gradient, const Ids& ids) {
+    std::vector<xmlNode*> stops;
+    for (int hop = 0; gradient != nullptr && stops.empty() && hop < 32; ++hop) {
+        for (xmlNode* child = gradient->children; child != nullptr; child = child->next) {
+            if (isElement(child, "stop")) {
+                stops.push_back(child);
+            }
+        }
+        auto next = ids.find(fragmentOf(hrefOf(gradient)));
+        gradient = next != ids.end() && isGradient(next->second) ? next->second : nullptr;
+    }
+    double sum[3] = {0, 0, 0}, weight = 0;
+    for (xmlNode* stop : stops) {
+        Colour colour{0, 0, 0};
+        parseColour(attribute(stop, "stop-color"), &colour);
+        double opacity = unitInterval(attribute(stop, "stop-opacity"), 1);
+        sum[0] += colour.r * opacity;
+        sum[1] += colour.g * opacity;
+        sum[2] += colour.b * opacity;
+        weight += opacity;
+    }
+    if (weight <= 0) {
+        return {{0, 0, 0}, 0};
+    }
+    auto channel = [&](double s) { return static_cast<int>(std::lround(s / weight)); };
+    return {{channel(sum[0]), channel(sum[1]), channel(sum[2])}, weight / stops.size()};
+}
+
+// ---- The walk over what is drawn -------------------------------------------------------
+
+struct Walk {
+    xmlDoc* doc;
+    const Ids& ids;
+    Notes& notes;
+    std::vector<xmlNode*> detached;  // unlinked; freed when the walk ends
+    std::vector<xmlNode*> expanding; // targets of the <use> elements being expanded
+    long expanded = 0;
+};
+
+void detach(xmlNode* node, Walk& walk) {
+    xmlUnlinkNode(node);
+    walk.detached.push_back(node);
+}
+
+// What copying node costs: one per element and one per KiB of attribute text, so that
+// neither many elements nor long path data can be multiplied without bound.
+long copyCost(const xmlNode* node, long limit) {
+    long cost = 1;
+    for (const xmlAttr* a = node->properties; a != nullptr; a = a->next) {
+        for (const xmlNode* t = a->children; t != nullptr; t = t->next) {
+            cost += t->content ? static_cast<long>(
+                                     std::strlen(reinterpret_cast<const char*>(t->content)) / 1024)
+                               : 0;
+        }
+    }
+    for (const xmlNode* child = node->children; child != nullptr && cost <= limit;
+         child = child->next) {
+        if (child->type == XML_ELEMENT_NODE) {
+            cost += copyCost(child, limit - cost);
+        }
+    }
+    return cost;
+}
+
+void walkChildren(xmlNode* parent, bool visible, int depth, Walk& walk);
+
+// <use> becomes <g> with the use's attributes holding a copy of what it refers to; the
+// use's x and y become an inner <svg> at x, y of the full size (a translation whose units
+// the geometry pass reads); a <symbol> so copied becomes that <svg>, with the use's size.
+xmlNode* expandUse(xmlNode* use, Walk& walk) {
+    int line = lineOf(use);
+    std::string id = fragmentOf(hrefOf(use));
+    auto target = walk.ids.find(id);
+    if (target == walk.ids.end()) {
+        walk.notes.add(line, "<use> refers to '#" + id + "', which is not in the file: left out");
+        detach(use, walk);
+        return nullptr;
+    }
+    if (std::find(walk.expanding.begin(), walk.expanding.end(), target->second) !=
+        walk.expanding.end()) {
+        throw ImportError(line, "<use> of '#" + id + "' contains itself");
+    }
+    walk.expanded += copyCost(target->second, maxExpanded);
+    if (walk.expanded > maxExpanded) {
+        throw ImportError(line, "<use> elements copy more than " + std::to_string(maxExpanded) +
+                                    " elements: not a logo");
+    }
+    xmlNode* group = xmlNewDocNode(walk.doc, use->ns, BAD_CAST "g", nullptr);
+    group->line = use->line;
+    for (xmlAttr* a = use->properties; a != nullptr; a = a->next) {
+        std::string name = text(a->name);
+        if (a->ns == nullptr && !among(name, " x y width height href id ") &&
+            name.find(':') == std::string::npos) {
+            setAttribute(group, name.c_str(),
+                         takeText(xmlNodeListGetString(walk.doc, a->children, 1)));
+        }
+    }
+    xmlNode* copy = xmlDocCopyNode(target->second, walk.doc, 1);
+    xmlNode* viewport = copy;
+    if (isElement(copy, "symbol") || isElement(copy, "svg")) {
+        xmlNodeSetName(copy, BAD_CAST "svg");
+        for (const char* size : {"width", "height"}) {
+            std::string value = attribute(use, size);
+            if (!value.empty() || isElement(target->second, "symbol")) {
+                setAttribute(copy, size, value.empty() ? "100%" : value);
+            }
+        }
+    } else {
+        viewport = xmlNewDocNode(walk.doc, use->ns, BAD_CAST "svg", nullptr);
+        viewport->line = use->line;
+        xmlAddChild(viewport, copy);
+        copy = viewport;
+    }
+    for (const char* position : {"x", "y"}) {
+        std::string value = attribute(use, position);
+        setAttribute(viewport, position, value.empty() ? "0" : value);
+    }
+    xmlAddChild(group, copy);
+    xmlReplaceNode(use, group);
+    walk.detached.push_back(use);
+    walk.expanding.push_back(target->second);
+    return group;
+}
+
+// Of a <switch>, the first child whose conditions hold; no extension is supported.
+void chooseSwitchChild(xmlNode* node, Walk& walk) {
+    bool chosen = false;
+    for (xmlNode* child = node->children; child != nullptr;) {
+        xmlNode* next = child->next;
+        if (child->type == XML_ELEMENT_NODE) {
+            if (chosen || xmlHasProp(child, BAD_CAST "requiredExtensions") != nullptr) {
+                detach(child, walk);
+            } else {
+                chosen = true;
+            }
+        }
+        child = next;
+    }
+}
+
+bool isSet(const std::string& value) {
+    std::string v = lower(trim(value));
+    return !v.empty() && v != "none" && v != "inherit";
+}
+
+void noteEffects(xmlNode* node, int line, Walk& walk) {
+    if (isSet(attribute(node, "filter"))) {
+        walk.notes.add(line, "a filter cannot be imported: drawn without it");
+    }
+    if (isSet(attribute(node, "clip-path"))) {
+        walk.notes.add(line, "a clip-path cannot be imported: drawn unclipped");
+    }
+    if (isSet(attribute(node, "mask"))) {
+        walk.notes.add(line, "a mask cannot be imported: drawn unmasked");
+    }
+    if (isSet(attribute(node, "stroke-dasharray"))) {
+        walk.notes.add(line, "a dashed stroke cannot be imported: drawn solid");
+    }
+    for (const char* paint : {"fill", "stroke"}) {
+        std::string value = trim(attribute(node, paint));
+        if (value.compare(0, 4, "url(") != 0) {
+            continue;
+        }
+        std::string id = fragmentOf(value);
+        auto target = walk.ids.find(id);
+        if (target == walk.ids.end()) {
+            walk.notes.add(line, std::string(paint) + " refers to '#" + id +
+                                     "', which is not in the file: its fallback is used");
+        } else if (!isGradient(target->second)) {
+            walk.notes.add(line, std::string("a <") + text(target->second->name) + "> " + paint +
+                                     " cannot be imported: its fallback is used");
+        }
+    }
+}
+
+void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
+    if (!isSvgElement(node)) {
+        return; // another program's data; the geometry pass skips it too
+    }
+    std::string name = text(node->name);
+    int line = lineOf(node);
+    if (among(name, notDrawn) || lower(trim(attribute(node, "display"))) == "none") {
+        detach(node, walk);
+        return;
+    }
+    if (name == "text" || name == "flowRoot") {
+        walk.notes.add(
+            line, "<" + name + "> cannot be imported: convert it to paths in the editor; left out");
+        detach(node, walk);
+        return;
+    }
+    if (name == "image" || name == "foreignObject") {
+        walk.notes.add(line, "<" + name + "> cannot be imported: left out");
+        detach(node, walk);
+        return;
+    }
+    std::string visibility = lower(trim(attribute(node, "visibility")));
+    if (visibility == "hidden" || visibility == "collapse") {
+        visible = false;
+    } else if (visibility == "visible") {
+        visible = true;
+    }
+    if (among(name, shapes) && !visible) {
+        detach(node, walk);
+        return;
+    }
+    noteEffects(node, line, walk);
+    if (among(name, shapes)) {
+        return;
+    }
+    if (name == "switch") {
+        chooseSwitchChild(node, walk);
+    }
+    if (name == "switch" || name == "a") {
+        xmlNodeSetName(node, BAD_CAST "g");
+    }
+    if (name == "use") {
+        node = expandUse(node, walk);
+        if (node != nullptr) {
+            walkChildren(node, visible, depth + 1, walk);
+            walk.expanding.pop_back();
+        }
+        return;
+    }
+    walkChildren(node, visible, depth + 1, walk);
+}
+
+void walkChildren(xmlNode* parent, bool visible, int depth, Walk& walk) {
+    if (depth > maxDepth) {
+        throw ImportError(lineOf(parent),
+                          "elements nested deeper than " + std::to_string(maxDepth) + " levels");
+    }
+    for (xmlNode* child = parent->children; child != nullptr;) {
+        xmlNode* next = child->next; // child may be replaced or unlinked
+        if (child->type == XML_ELEMENT_NODE) {
+            visitElement(child, visible, depth, walk);
+        }
+        child = next;
+    }
+}
+
+// The outermost viewport: x and y mean nothing there, a percentage size has nothing to be
+// a percentage of, and a missing size comes from the viewBox.
+bool sizeRoot(xmlNode* root) {
+    xmlUnsetProp(root, BAD_CAST "x");
+    xmlUnsetProp(root, BAD_CAST "y");
+    for (const char* size : {"width", "height"}) {
+        std::string value = trim(attribute(root, size));
+        if (!value.empty() && value.back() == '%') {
+            xmlUnsetProp(root, BAD_CAST size);
+        }
+    }
+    std::string box = attribute(root, "viewBox");
+    std::replace(box.begin(), box.end(), ',', ' ');
+    double numbers[4];
+    const char* p = box.c_str();
+    int count = 0;
+    for (char* end = nullptr; count < 4; p = end) {
+        numbers[count] = std::strtod(p, &end);
+        if (end == p || !std::isfinite(numbers[count])) {
+            break;
+        }
+        ++count;
+    }
+    bool hasWidth = xmlHasProp(root, BAD_CAST "width") != nullptr;
+    bool hasHeight = xmlHasProp(root, BAD_CAST "height") != nullptr;
+    if (count == 4 && numbers[2] > 0 && numbers[3] > 0) {
+        if (!hasWidth) {
+            setAttribute(root, "width", std::to_string(numbers[2]));
+        }
+        if (!hasHeight) {
+            setAttribute(root, "height", std::to_string(numbers[3]));
+        }
+        return true;
+    }
+    return hasWidth && hasHeight;
+}
+
+} // namespace
+
+PreparedSvg prepareSvg(const std::string& source) {
+    PreparedSvg prepared;
+    prepared.doc = parseXml(source);
+    xmlNode* root = checkRoot(prepared.doc.get());
+    Notes notes;
+    std::vector<Rule> rules;
+    collectSheets(root, &rules, &notes);
+    long tries = 0;
+    cascade(root, rules, &tries);
+    Ids ids;
+    collectIds(root, &ids);
+    for (const auto& [id, node] : ids) {
+        if (isGradient(node)) {
+            prepared.gradients[id] = gradientMean(node, ids);
+        }
+    }
+    prepared.sized = sizeRoot(root);
+    Walk walk{prepared.doc.get(), ids, notes, {}, {}, 0};
+    try {
+        noteEffects(root, lineOf(root), walk);
+        walkChildren(root, lower(attribute(root, "visibility")) != "hidden", 1, walk);
+    } catch (...) {
+        for (xmlNode* node : walk.detached) {
+            xmlFreeNode(node);
+        }
+        throw;
+    }
+    for (xmlNode* node : walk.detached) {
+        xmlFreeNode(node);
+    }
+    prepared.notes = notes.take();
+    return prepared;
+}

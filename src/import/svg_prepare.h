@@ -1,0 +1,37 @@
+// The SVG reader's first pass, on the libxml2 tree: what the geometry pass then reads as
+// plain SVG shapes, groups and viewports, with their paint in presentation attributes.
+#pragma once
+
+#include "drawing.h"
+
+#include <libxml/tree.h>
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+// A gradient as one colour: the mean of its stops.
+struct MeanPaint {
+    Colour colour;
+    double opacity;
+};
+
+struct XmlDocFree {
+    void operator()(xmlDoc* doc) const {
+        xmlFreeDoc(doc);
+    }
+};
+
+struct PreparedSvg {
+    std::unique_ptr<xmlDoc, XmlDocFree> doc;
+    std::map<std::string, MeanPaint> gradients; // by id
+    std::vector<std::string> notes;
+    bool sized = false; // the root states its viewport (width and height, or a viewBox)
+};
+
+// Parses text and rewrites the tree: <use> expanded, <style> sheets and style= applied as
+// presentation attributes, <switch> and <a> made groups, and everything that draws nothing
+// where it stands (defs, clip paths, hidden or undisplayed elements, text, images) removed,
+// with a note for what cannot be imported. Throws ImportError for malformed input.
+PreparedSvg prepareSvg(const std::string& text);

@@ -1,0 +1,221 @@
+// The SVG reader: small documents read into shapes, checked by where points land and what
+// paint and notes come out.
+#include "svg.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <string>
+
+namespace {
+
+Point apply(const Matrix& m, Point p) {
+    return {m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
+}
+
+Point firstPoint(const Shape& shape) {
+    return apply(shape.transform, shape.subpaths.at(0).start);
+}
+
+void expectColour(const Paint& paint, int r, int g, int b) {
+    EXPECT_TRUE(paint.set);
+    EXPECT_EQ(paint.colour.r, r);
+    EXPECT_EQ(paint.colour.g, g);
+    EXPECT_EQ(paint.colour.b, b);
+}
+
+bool hasNote(const Drawing& drawing, const std::string& part) {
+    for (const std::string& note : drawing.notes) {
+        if (note.find(part) != std::string::npos) {
+            return true;
+        }
+    }
+    return false;
+}
+
+// An export in the manner of illustration programs: a class sheet, a viewBox scaled into
+// millimetres, nested transforms, a <use> of an element defined later, a gradient, hidden
+// and undisplayed shapes, text.
+const char* const logo = R"svg(<?xml version="1.0" encoding="UTF-8"?>
+<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink"
+     width="100mm" height="50mm" viewBox="0 0 200 100">
+  <defs>
+    <style>
+      /* a comment */
+      .cls-1{fill:#e30613}
+      .cls-2, #dark {fill:#1d1d1b; stroke:none}
+      path.cls-3{fill:blue}
+      .cls-3{fill:green !important}
+    </style>
+    <linearGradient id="base"><stop offset="0" stop-color="#ff0000"/>
+      <stop offset="1" stop-color="#0000ff"/></linearGradient>
+    <linearGradient id="grad" xlink:href="#base" x1="0" x2="1"/>
+  </defs>
+  <g transform="translate(10 20)">
+    <g transform="scale(2)">
+      <rect class="cls-1" x="1" y="2" width="3" height="4"/>
+    </g>
+  </g>
+  <rect class="cls-2" fill="yellow" x="0" y="0" width="1" height="1"/>
+  <rect id="dark" class="cls-1" style="fill:#00ff00" x="0" y="0" width="1" height="1"/>
+  <path class="cls-3" style="fill:red" d="M0 0h1v1z"/>
+  <use xlink:href="#later" x="30" y="40"/>
+  <rect fill="url(#grad)" x="0" y="0" width="1" height="1"/>
+  <rect style="display:none" width="9" height="9"/>
+  <g visibility="hidden">
+    <rect width="9" height="9"/>
+    <rect visibility="visible" fill="#123456" width="2" height="2"/>
+  </g>
+  <text x="0" y="10">Name</text>
+  <circle id="later" cx="5" cy="6" r="1" fill="#00ff00"/>
+</svg>
+)svg";
+
+TEST(ReadSvg, ExportWithSheetUseGradientAndHiddenShapes) {
+    Drawing drawing = readSvg(logo);
+    ASSERT_EQ(drawing.shapes.size(), 8u);
+
+    // 100 mm across 200 units: each unit is 100 / 25.4 * 96 / 200 pixels.
+    double unit = 100 / 25.4 * 96 / 200;
+    EXPECT_TRUE(drawing.clipped);
+    EXPECT_NEAR(drawing.clip.x1, 200 * unit, 1e-6);
+    EXPECT_NEAR(drawing.clip.y1, 100 * unit, 1e-6);
+
+    // translate(10 20) scale(2) on the corner (1, 2).
+    const Shape& nested = drawing.shapes[0];
+    Point corner = firstPoint(nested);
+    EXPECT_NEAR(corner.x, (10 + 2 * 1) * unit, 1e-9);
+    EXPECT_NEAR(corner.y, (20 + 2 * 2) * unit, 1e-9);
+    expectColour(nested.fill, 0xe3, 0x06, 0x13);
+    EXPECT_FALSE(nested.stroke.set);
+    EXPECT_EQ(nested.line, 18);
+
+    // A sheet rule beats the presentation attribute; style= beats the sheet, ids included;
+    // !important beats style=.
+    expectColour(drawing.shapes[1].fill, 0x1d, 0x1d, 0x1b);
+    expectColour(drawing.shapes[2].fill, 0, 255, 0);
+    expectColour(drawing.shapes[3].fill, 0, 128, 0);
+
+    // The <use> of the circle defined further down lands translated by x and y.
+    const Shape& used = drawing.shapes[4];
+    expectColour(used.fill, 0, 255, 0);
+    double left = 1e9;
+    for (const Subpath& subpath : used.subpaths) {
+        for (const Segment& segment : subpath.segments) {
+            left = std::min(left, apply(used.transform, segment.end).x);
+        }
+    }
+    EXPECT_NEAR(left, (30 + 5 - 1) * unit, 1e-6);
+
+    // The gradient inherits its stops through href and paints as their mean.
+    expectColour(drawing.shapes[5].fill, 128, 0, 128);
+
+    // Undisplayed and hidden shapes are gone; a visible child of a hidden group stays.
+    expectColour(drawing.shapes[6].fill, 0x12, 0x34, 0x56);
+    expectColour(drawing.shapes[7].fill, 0, 255, 0);
+
+    EXPECT_TRUE(hasNote(drawing, "line 31: <text> cannot be imported"));
+}
+
+// A <use> inside a reused group, of a rotated circle defined after it, and a <symbol>
+// placed into a box by its viewBox.
+TEST(ReadSvg, NestedUsesAndSymbolsLandWhereTheyShould) {
+    Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 100 100">
+      <defs><g id="pair"><use href="#dot" x="10"/><use href="#dot" y="10"/></g>
+        <symbol id="box" viewBox="0 0 2 2"><rect width="1" height="1"/></symbol></defs>
+      <use href="#pair" transform="translate(50 0)" fill="#ff0000"/>
+      <use href="#box" x="20" y="30" width="10" height="10"/>
+      <circle id="dot" transform="rotate(90)" cx="1" cy="0" r="0.5" fill-opacity="0.5"/>
+    </svg>)svg");
+    ASSERT_EQ(drawing.shapes.size(), 4u);
+    // rotate(90) takes the centre (1, 0) to (0, 1); the uses move it by x or y, then by 50.
+    auto centre = [](const Shape& shape) {
+        double x = 0, y = 0;
+        int n = 0;
+        for (const Segment& segment : shape.subpaths.at(0).segments) {
+            Point p = apply(shape.transform, segment.end);
+            x += p.x;
+            y += p.y;
+            ++n;
+        }
+        return Point{x / n, y / n};
+    };
+    EXPECT_NEAR(centre(drawing.shapes[0]).x, 60, 1e-6);
+    EXPECT_NEAR(centre(drawing.shapes[0]).y, 1, 1e-6);
+    EXPECT_NEAR(centre(drawing.shapes[1]).x, 50, 1e-6);
+    EXPECT_NEAR(centre(drawing.shapes[1]).y, 11, 1e-6);
+    expectColour(drawing.shapes[0].fill, 255, 0, 0);
+    EXPECT_DOUBLE_EQ(drawing.shapes[0].fill.opacity, 0.5);
+    // The symbol's 2 units span the use's 10: its unit square covers (20, 30) to (25, 35).
+    const Shape& box = drawing.shapes[2];
+    Point far = apply(box.transform, box.subpaths.at(0).segments.at(1).end);
+    EXPECT_NEAR(firstPoint(box).x, 20, 1e-9);
+    EXPECT_NEAR(firstPoint(box).y, 30, 1e-9);
+    EXPECT_NEAR(far.x, 25, 1e-9);
+    EXPECT_NEAR(far.y, 35, 1e-9);
+    expectColour(drawing.shapes[3].fill, 0, 0, 0);
+}
+
+TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
+    Drawing drawing = readSvg(
+        R"(<svg xmlns="http://www.w3.org/2000/svg"><path stroke="black" fill="none"
+           stroke-width="2" stroke-linejoin="round" d="M10 10a5 5 0 0 1 10 0l1.5.5.5.5-1e1 0q1 1 2 2"/></svg>)");
+    ASSERT_EQ(drawing.shapes.size(), 1u);
+    const Shape& shape = drawing.shapes[0];
+    EXPECT_FALSE(shape.fill.set);
+    EXPECT_TRUE(shape.stroke.set);
+    EXPECT_EQ(shape.strokeWidth, 2);
+    EXPECT_EQ(shape.lineJoin, LineJoin::round);
+    const std::vector<Segment>& segments = shape.subpaths.at(0).segments;
+    ASSERT_GE(segments.size(), 5u);
+    size_t arc = segments.size() - 4;
+    for (size_t i = 0; i < arc; ++i) {
+        EXPECT_TRUE(segments[i].cubic);
+    }
+    EXPECT_NEAR(segments[arc - 1].end.x, 20, 1e-9);
+    EXPECT_NEAR(segments[arc - 1].end.y, 10, 1e-9);
+    // The half circle about (15, 10) bulges up from its chord.
+    for (size_t i = 0; i < arc; ++i) {
+        EXPECT_NEAR(std::hypot(segments[i].end.x - 15, segments[i].end.y - 10), 5, 1e-9);
+        EXPECT_LE(segments[i].end.y, 10 + 1e-9);
+    }
+    // Packed numbers: l1.5.5 .5.5 -1e1 0, then a quadratic as a cubic.
+    EXPECT_NEAR(segments[arc].end.x, 21.5, 1e-12);
+    EXPECT_NEAR(segments[arc + 1].end.y, 11, 1e-12);
+    EXPECT_NEAR(segments[arc + 2].end.x, 12, 1e-12);
+    EXPECT_TRUE(segments[arc + 3].cubic);
+    EXPECT_NEAR(segments[arc + 3].end.x, 14, 1e-12);
+
+    // An arc to its own start is left out; one with a zero radius is a line.
+    Drawing degenerate = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+        <path d="M1 1A5 5 0 0 0 1 1A0 5 0 0 1 5 5"/></svg>)svg");
+    ASSERT_EQ(degenerate.shapes.size(), 1u);
+    const std::vector<Segment>& line = degenerate.shapes[0].subpaths.at(0).segments;
+    ASSERT_EQ(line.size(), 1u);
+    EXPECT_FALSE(line[0].cubic);
+    EXPECT_EQ(line[0].end.x, 5);
+}
+
+TEST(ReadSvg, BadInputThrowsWithItsLine) {
+    auto lineOf = [](const std::string& text) {
+        try {
+            readSvg(text);
+        } catch (const ImportError& error) {
+            return error.line;
+        }
+        return -1;
+    };
+    EXPECT_EQ(lineOf("<svg xmlns=\"http://www.w3.org/2000/svg\">\n<g>\n<rect/>\n</svg>"), 4);
+    EXPECT_EQ(lineOf("<svg xmlns=\"http://www.w3.org/2000/svg\">\n\n<path d=\"M0 0 L\"/></svg>"),
+              3);
+    EXPECT_EQ(lineOf("<html>\n</html>"), 1);
+    EXPECT_EQ(
+        lineOf(
+            "<svg xmlns=\"http://www.w3.org/2000/svg\">\n<g id=\"a\"><use href=\"#a\"/></g></svg>"),
+        2);
+    EXPECT_EQ(lineOf(std::string("<svg>\0</svg>", 12)), 1);
+    // Nothing drawable is no error.
+    EXPECT_TRUE(readSvg("<svg xmlns=\"http://www.w3.org/2000/svg\"/>").shapes.empty());
+}
+
+} // namespace
