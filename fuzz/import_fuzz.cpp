@@ -1,12 +1,16 @@
-// Fuzz target for the SVG reader: each input is an SVG document. Refusing it with an
-// ImportError is fine; any other exception, a crash, or a drawing with numbers that are not
-// finite or paint out of range aborts the run.
+// Fuzz target for import: each input is an SVG document, read and then built into a logo.
+// Refusing it with an ImportError is fine; any other exception, a crash, a drawing with
+// numbers that are not finite or paint out of range, or a build that ends in neither a
+// written logo nor "nothing to write" aborts the run.
+#include "import.h"
+#include "pipeline.h"
 #include "svg.h"
 
 #include <cmath>
 #include <cstdint>
 #include <cstdio>
 #include <cstdlib>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -63,6 +67,14 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
             check(std::isfinite(box.x0) && std::isfinite(box.x1) && box.x0 <= box.x1 &&
                       std::isfinite(box.y0) && std::isfinite(box.y1) && box.y0 <= box.y1,
                   "a clip box that is not finite or inverted");
+        }
+        // Thousands of shapes (a <use> fan-out) build correctly but slowly: they would only
+        // time the run out.
+        if (drawing.shapes.size() <= 500) {
+            std::ostringstream out, report;
+            int status = buildLogo({{"mark", drawing}}, {}, out, report);
+            check(status == importWritten || status == importNothing, "an unknown status");
+            check((status == importWritten) == !out.str().empty(), "output and status disagree");
         }
     } catch (const ImportError& error) {
         check(error.what()[0] != '\0', "an ImportError without a message");

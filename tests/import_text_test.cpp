@@ -1,5 +1,8 @@
 // The name set from a font: shaping, holes, lines, refusals, the area against FreeType's own
 // outline, and its place under a mark.
+#include "import.h"
+#include "logo_properties.h"
+#include "pipeline.h"
 #include "text.h"
 
 #include <fontconfig/fontconfig.h>
@@ -9,7 +12,9 @@
 #include FT_OUTLINE_H
 #include <gtest/gtest.h>
 
+#include <climits>
 #include <cmath>
+#include <sstream>
 #include <string>
 
 namespace {
@@ -230,8 +235,27 @@ TEST(SetText, AreaOfVestralMatchesTheFont) {
     Box ink = inkOf(name);
     double height = ink.y1 - ink.y0;
     // Both as a share of the square of the letters' height, so the scale drops out.
-    double share = area / (height * height);
-    EXPECT_NEAR(share / (fontArea / ((top - bottom) * (top - bottom))), 1, 1e-4);
+    double fontShare = fontArea / ((top - bottom) * (top - bottom));
+    EXPECT_NEAR(area / (height * height) / fontShare, 1, 1e-4);
+
+    // Imported, the letters keep that share within 1%, and the logo has every property.
+    std::ostringstream out, err;
+    Logo logo;
+    logo.status = buildLogo({{"name", name}}, {}, out, err);
+    logo.text = out.str();
+    logo.report = err.str();
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    examineLogo(logo);
+    long long low = LLONG_MAX, high = LLONG_MIN;
+    for (const Section& section : logo.sections) {
+        for (const auto& p : section.points) {
+            low = std::min(low, p.Y);
+            high = std::max(high, p.Y);
+        }
+    }
+    double written = (high - low) * 1e-4;
+    EXPECT_NEAR(logo.darkArea / (written * written) / fontShare, 1, 0.01);
+    EXPECT_EQ(logo.redArea, 0);
 }
 
 TEST(PlaceUnder, StandsCentredUnderTheMark) {

@@ -1,0 +1,147 @@
+// import as a user runs it: a designer's SVG file, the shipped examples and broken files go
+// through importLogo, and every written logo is read back and checked whole.
+#include "import.h"
+#include "logo_properties.h"
+
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <cstdio>
+#include <fstream>
+#include <sstream>
+#include <string>
+
+namespace {
+
+struct Imported {
+    Logo logo;
+    std::string file;
+};
+
+Imported importFile(const std::string& svg, ImportOptions options = {}) {
+    Imported run;
+    run.file = testing::TempDir() + "import_test.svg";
+    std::ofstream(run.file, std::ios::binary) << svg;
+    options.svgPath = run.file;
+    std::ostringstream out, err;
+    run.logo.status = importLogo(options, out, err);
+    run.logo.text = out.str();
+    run.logo.report = err.str();
+    std::remove(run.file.c_str());
+    if (run.logo.status == importWritten) {
+        examineLogo(run.logo);
+    }
+    return run;
+}
+
+Logo importExample(const std::string& name, ImportOptions options = {}) {
+    options.svgPath = std::string(EXAMPLES_DIR) + "/" + name;
+    std::ostringstream out, err;
+    Logo logo;
+    logo.status = importLogo(options, out, err);
+    logo.text = out.str();
+    logo.report = err.str();
+    EXPECT_EQ(logo.status, importWritten) << logo.report;
+    examineLogo(logo);
+    return logo;
+}
+
+// Mean x of the sections of one colour, weighted by area.
+double centreX(const Logo& logo, bool red) {
+    double sum = 0, area = 0;
+    for (const Section& s : logo.sections) {
+        if ((!s.tp && s.id <= 3) == red) {
+            double a = areaOf(s.points);
+            double x = 0;
+            for (const auto& p : s.points) {
+                x += p.X * 1e-4 / s.points.size();
+            }
+            sum += a * x;
+            area += a;
+        }
+    }
+    return sum / area;
+}
+
+// clang-format off
+const char* const designersFile = R"svg(<?xml version="1.0"?>
+<svg xmlns="http://www.w3.org/2000/svg" xmlns:xlink="http://www.w3.org/1999/xlink"
+     width="100mm" height="50mm" viewBox="0 0 200 100">
+  <style>.mark{fill:#e30613} .ink{fill:#1d1d1b} #frame{fill-rule:evenodd}</style>
+  <g transform="translate(100 0)"><g transform="translate(50 50)">
+    <use xlink:href="#dot" class="mark"/></g></g>
+  <path id="frame" class="ink" d="M10 10h80v80H10z m20 20h40v40h-40z"/>
+  <rect x="40" y="40" width="20" height="20" fill="url(#shade)"/>
+  <circle cx="10" cy="10" r="5" fill="#fff"/>
+  <path d="M100 95a5 5 0 0 1 10 0z" class="ink"/>
+  <path d="M0 0H200" stroke="#1d1d1b" stroke-width="4" fill="none"/>
+  <text x="10" y="99">Name</text>
+  <defs>
+    <circle id="dot" r="20"/>
+    <linearGradient id="shade"><stop offset="0" stop-color="#000"/>
+      <stop offset="1" stop-color="#444"/></linearGradient>
+  </defs>
+</svg>)svg";
+// clang-format on
+
+} // namespace
+
+// Colours from a style sheet, a <use> of a later definition under a transform, an even-odd
+// hole, a gradient, a white cut, an arc, a stroke half outside the viewBox, and a text that
+// is left out: the written areas stand as the drawing's do.
+TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
+    Imported run = importFile(designersFile);
+    const Logo& logo = run.logo;
+    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    const double pi = std::acos(-1.0);
+    double red = pi * 20 * 20;
+    // Frame with its hole, the gradient square in it, less the white quarter disc, the half
+    // disc and the half of the stroke inside the viewBox.
+    double dark = 80 * 80 - 40 * 40 + 20 * 20 - pi * 25 / 4 + pi * 25 / 2 + 200 * 2;
+    EXPECT_NEAR(logo.redArea / logo.darkArea, red / dark, 0.01 * red / dark);
+    EXPECT_GT(centreX(logo, true), centreX(logo, false));
+    EXPECT_NE(logo.report.find("<text>"), std::string::npos) << logo.report;
+    EXPECT_NE(logo.report.find("100.0% of the red area stays red"), std::string::npos);
+}
+
+TEST(Import, ExamplesImportCleanAloneAndWithAName) {
+    Logo emblem = importExample("emblem.svg");
+    EXPECT_GT(emblem.redArea, 0);
+    EXPECT_GT(emblem.darkArea, emblem.redArea);
+
+    ImportOptions named;
+    named.text = {"VESTRAL"};
+    Logo mark = importExample("mark.svg", named);
+    EXPECT_GT(mark.redArea, 0);
+    EXPECT_NE(mark.report.find("name:"), std::string::npos) << mark.report;
+}
+
+// Each refusal is one line, naming the file and line where there is one.
+TEST(Import, RefusesBrokenInputWithOneLine) {
+    struct Case {
+        std::string svg;
+        int status;
+        std::string says;
+    } cases[] = {
+        {"<svg xmlns=\"http://www.w3.org/2000/svg\">\n<rect width=\"1\" height=\"1\">\n</svg>\n",
+         importBadInput, ":3:"},
+        {std::string("<svg\0", 5) + "\x01\xff", importBadInput, ":1:"},
+        {"<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"M0 0L10 0 L10 10z\" fill=\"#fff\"/>"
+         "<rect width=\"5\" height=\"5\" style=\"display:none\"/></svg>",
+         importNothing, "nothing visible"},
+    };
+    for (const Case& c : cases) {
+        Imported run = importFile(c.svg);
+        EXPECT_EQ(run.logo.status, c.status) << run.logo.report;
+        EXPECT_TRUE(run.logo.text.empty());
+        std::string where = c.status == importBadInput ? run.file : "logotipo-outline import: ";
+        EXPECT_EQ(run.logo.report.find(where + c.says), 0u) << run.logo.report;
+        EXPECT_EQ(run.logo.report.find('\n'), run.logo.report.size() - 1) << run.logo.report;
+    }
+    ImportOptions missingFont;
+    missingFont.text = {"Name"};
+    missingFont.font = "No Such Family 12345";
+    std::ostringstream out, err;
+    EXPECT_EQ(importLogo(missingFont, out, err), importBadInput);
+    EXPECT_NE(err.str().find("No Such Family 12345"), std::string::npos) << err.str();
+}

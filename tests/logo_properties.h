@@ -1,0 +1,27 @@
+// What every logo.txt that import writes must be, checked on the written text: the reader's
+// tables and check's verdict, convex sections that neither overlap nor crack, all in view.
+#pragma once
+
+#include <polyclipping/clipper.hpp>
+
+#include <string>
+#include <vector>
+
+struct Section {
+    bool tp;
+    int id;
+    std::vector<ClipperLib::IntPoint> points; // in units of 1e-4
+};
+
+struct Logo {
+    int status;
+    std::string text, report;
+    std::vector<Section> sections;
+    double redArea = 0, darkArea = 0; // square units
+};
+
+// Reads logo.text back and checks every property with GoogleTest expectations; fills in the
+// sections and the areas of the two colours.
+void examineLogo(Logo& logo);
+
+double areaOf(const std::vector<ClipperLib::IntPoint>& points);
