@@ -185,6 +185,9 @@ def case_window(program, data):
         geometry = window_geometry(running.window)
         check(geometry == ("Logotipo da VESTRAL", 100, 50, 500, 500),
               "window (title, x, y, width, height) is %s" % (geometry,))
+        # The window shows before its first frame is drawn; a slow run (a sanitizer build on
+        # a busy machine) would take the resize into its start-up.
+        time.sleep(0.5)
         resize(running, 1000, 500)
         resize(running, 500, 1000)
     frames, tail, _ = traced_run(program, small_logo(data), look_and_resize)
