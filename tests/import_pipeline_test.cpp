@@ -5,6 +5,7 @@
 #include "outline.h"
 #include "outlinetool.h"
 #include "pipeline.h"
+#include "random_drawing.h"
 
 #include <gtest/gtest.h>
 #include <polyclipping/clipper.hpp>
@@ -373,6 +374,19 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     Logo plain = importLogo({drawingOf(dots)});
     ASSERT_EQ(plain.status, importWritten) << plain.report;
     EXPECT_EQ(plain.redArea, 0);
+}
+
+TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {
+    // Edges crossing at every angle: where two regions' outlines round one seam two ways, the
+    // pieces on either side must still come out apart (importLogo checks every pair).
+    std::mt19937 random(1);
+    for (int n = 0; n < 90; ++n) {
+        Logo logo = importLogo({randomDrawing(random)});
+        EXPECT_TRUE(logo.status == importWritten || logo.status == importNothing) << n;
+        if (::testing::Test::HasFailure()) {
+            FAIL() << "drawing " << n << " of seed 1\n" << logo.report;
+        }
+    }
 }
 
 } // namespace
