@@ -203,6 +203,13 @@ Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {}) {
         }
     }
     EXPECT_FALSE(tJunction(logo.sections));
+    // The report's area is what the sections cover, given to four decimals.
+    size_t area = logo.report.find("area: ");
+    EXPECT_NE(area, std::string::npos) << logo.report;
+    if (area != std::string::npos) {
+        EXPECT_NEAR(std::stod(logo.report.substr(area + 6)), logo.redArea + logo.darkArea, 6e-5)
+            << logo.report;
+    }
     EXPECT_LE(points[0], 839);
     EXPECT_LE(points[1], 839);
     return logo;
