@@ -1,5 +1,6 @@
 // Random drawings through the importer: each written logo is read back and its sections
-// checked exactly on the grid for overlapping pairs and for sections that are not convex.
+// checked exactly on the grid for overlapping pairs, sections that are not convex and corners
+// inside another section's edge.
 // import_stress [COUNT [SEED]] prints the counts and the drawings that failed.
 #include "import.h"
 #include "outline.h"
@@ -68,13 +69,33 @@ bool apart(const Ring& a, const Ring& b) {
     return false;
 }
 
+// Corners of one section lying inside an edge of another: cracks the renderer may show.
+int tJunctions(const std::vector<Ring>& sections) {
+    int found = 0;
+    for (const Ring& s : sections) {
+        for (size_t i = 0; i < s.size(); ++i) {
+            auto a = s[i], b = s[(i + 1) % s.size()];
+            long long length = (b.first - a.first) * (b.first - a.first) +
+                               (b.second - a.second) * (b.second - a.second);
+            for (const Ring& other : sections) {
+                for (const auto& v : other) {
+                    long long along = (b.first - a.first) * (v.first - a.first) +
+                                      (b.second - a.second) * (v.second - a.second);
+                    found += side(s, i, v) == 0 && along > 0 && along < length;
+                }
+            }
+        }
+    }
+    return found;
+}
+
 } // namespace
 
 int main(int argc, char** argv) {
     int count = argc > 1 ? std::atoi(argv[1]) : 300;
     unsigned seed = argc > 2 ? static_cast<unsigned>(std::atoi(argv[2])) : 1;
     std::mt19937 random(seed);
-    int written = 0, failedDrawings = 0, overlaps = 0, concave = 0;
+    int written = 0, failedDrawings = 0, overlaps = 0, concave = 0, cracks = 0;
     auto start = std::chrono::steady_clock::now();
     for (int n = 0; n < count; ++n) {
         std::vector<Part> parts{{"mark", randomDrawing(random)}};
@@ -95,6 +116,9 @@ int main(int argc, char** argv) {
                 }
             }
         }
+        int junctions = tJunctions(sections);
+        cracks += junctions;
+        bad += junctions;
         if (bad > 0) {
             ++failedDrawings;
             std::printf("drawing %d: %d faults\n", n, bad);
@@ -102,8 +126,9 @@ int main(int argc, char** argv) {
     }
     double seconds =
         std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count();
-    std::printf("import stress, seed %u: %d drawings, %d written in %.1f s; %d overlapping "
-                "pairs and %d sections not convex, in %d drawings\n",
-                seed, count, written, seconds, overlaps, concave, failedDrawings);
-    return overlaps + concave > 0 ? 1 : 0;
+    std::printf(
+        "import stress, seed %u: %d drawings, %d written in %.1f s; %d overlapping "
+        "pairs, %d sections not convex and %d corners inside another's edge, in %d drawings\n",
+        seed, count, written, seconds, overlaps, concave, cracks, failedDrawings);
+    return overlaps + concave + cracks > 0 ? 1 : 0;
 }
