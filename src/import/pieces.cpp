@@ -353,6 +353,32 @@ void separate(Piece* a, Piece* b) {
     cut->area = cut->points.empty() ? 0 : area2(cut->points) / 2;
 }
 
+// Takes into a's edges the corners of b that lie inside them, straight through, so that a
+// piece cut back still meets its neighbours corner to corner.
+void takeCorners(Path* a, const Path& b) {
+    Path result;
+    for (size_t i = 0; i < a->size(); ++i) {
+        const IntPoint &p = (*a)[i], &q = (*a)[(i + 1) % a->size()];
+        long long length = (q.X - p.X) * (q.X - p.X) + (q.Y - p.Y) * (q.Y - p.Y);
+        std::vector<std::pair<long long, IntPoint>> on;
+        for (const IntPoint& v : b) {
+            long long along = (v.X - p.X) * (q.X - p.X) + (v.Y - p.Y) * (q.Y - p.Y);
+            if (sideOf(p, q, v) == 0 && along > 0 && along < length) {
+                on.push_back({along, v});
+            }
+        }
+        std::sort(on.begin(), on.end(),
+                  [](const auto& x, const auto& y) { return x.first < y.first; });
+        result.push_back(p);
+        for (const auto& entry : on) {
+            if (!(entry.second == result.back())) {
+                result.push_back(entry.second);
+            }
+        }
+    }
+    a->swap(result);
+}
+
 IntRect boxOf(const Path& points) {
     IntRect box{points[0].X, points[0].Y, points[0].X, points[0].Y};
     for (const IntPoint& p : points) {
@@ -363,7 +389,9 @@ IntRect boxOf(const Path& points) {
 }
 
 // Checks every pair whose boxes meet, swept from the left; cutting only shrinks pieces, so
-// a pair apart once stays apart.
+// a pair apart once stays apart. Then both pieces of each such pair and their neighbours
+// take each other's corners where they lie on an edge: the sliver that overlapped may have
+// hidden a corner lying on a neighbour's edge.
 void separateOverlaps(std::vector<Piece>* pieces) {
     std::vector<IntRect> boxes;
     for (const Piece& piece : *pieces) {
@@ -373,6 +401,7 @@ void separateOverlaps(std::vector<Piece>* pieces) {
     std::iota(order.begin(), order.end(), 0);
     std::sort(order.begin(), order.end(),
               [&](size_t i, size_t j) { return boxes[i].left < boxes[j].left; });
+    std::vector<size_t> touched;
     for (size_t k = 0; k < order.size(); ++k) {
         size_t i = order[k];
         for (size_t l = k + 1; l < order.size() && boxes[order[l]].left < boxes[i].right; ++l) {
@@ -384,7 +413,22 @@ void separateOverlaps(std::vector<Piece>* pieces) {
             }
             if (!apart(p.points, q.points) && !apart(q.points, p.points)) {
                 separate(&p, &q);
+                touched.push_back(i);
+                touched.push_back(order[l]);
             }
+        }
+    }
+    for (size_t c : touched) {
+        const IntRect& a = boxes[c];
+        for (size_t o = 0; o < pieces->size(); ++o) {
+            const IntRect& b = boxes[o];
+            Piece &piece = (*pieces)[c], &other = (*pieces)[o];
+            if (o == c || piece.points.empty() || other.points.empty() || a.right < b.left ||
+                b.right < a.left || a.top < b.bottom || b.top < a.bottom) {
+                continue;
+            }
+            takeCorners(&piece.points, other.points);
+            takeCorners(&other.points, piece.points);
         }
     }
     std::vector<Piece> kept;
