@@ -6,6 +6,7 @@
 #include "outline.h"
 #include "outlinetool.h"
 #include "pipeline.h"
+#include "random_drawing.h"
 
 #include <gtest/gtest.h>
 #include <polyclipping/clipper.hpp>
@@ -227,6 +228,14 @@ TEST(ImportPipeline, BrokenGeometryIsLeftOutWithANote) {
     EXPECT_NE(nothing.report.find("2 shapes left out"), std::string::npos) << nothing.report;
 }
 
+// The report's area is what the written sections cover, given to four decimals.
+void expectReportedArea(const Logo& logo) {
+    size_t area = logo.report.find("area: ");
+    ASSERT_NE(area, std::string::npos) << logo.report;
+    EXPECT_NEAR(std::stod(logo.report.substr(area + 6)), logo.redArea + logo.darkArea, 6e-5)
+        << logo.report;
+}
+
 TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     // Far more curve than two tables hold at full detail: the search coarsens until it fits.
     std::vector<Shape> dots;
@@ -236,6 +245,8 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     Drawing name = drawingOf({filled({rect(5, 5, 10, 2)}, red)});
     Logo logo = importLogo({drawingOf(dots), name});
     ASSERT_EQ(logo.status, importWritten) << logo.report;
+    // Dark pieces take P ids here, so the red rectangle is split to keep the red ids.
+    expectReportedArea(logo);
     EXPECT_GT(logo.redArea, 0);
     EXPECT_NE(logo.report.find("name: "), std::string::npos) << logo.report;
 
@@ -243,6 +254,22 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     Logo plain = importLogo({drawingOf(dots)});
     ASSERT_EQ(plain.status, importWritten) << plain.report;
     EXPECT_EQ(plain.redArea, 0);
+}
+
+TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {
+    // Edges crossing at every angle: where two regions' outlines round one seam two ways, the
+    // pieces on either side must still come out apart (importLogo checks every pair).
+    std::mt19937 random(1);
+    for (int n = 0; n < 90; ++n) {
+        Logo logo = importLogo({randomDrawing(random)});
+        EXPECT_TRUE(logo.status == importWritten || logo.status == importNothing) << n;
+        if (logo.status == importWritten) {
+            expectReportedArea(logo);
+        }
+        if (::testing::Test::HasFailure()) {
+            FAIL() << "drawing " << n << " of seed 1\n" << logo.report;
+        }
+    }
 }
 
 } // namespace

@@ -6,7 +6,10 @@
 #include "seams.h"
 
 #include <algorithm>
+#include <climits>
 #include <cmath>
+#include <cstdio>
+#include <ostream>
 
 namespace {
 
@@ -34,11 +37,11 @@ ClipperLib::Path viewDisc() {
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
     std::vector<ClipperLib::IntPoint> corners;
-    RegionRun run = paintRegions(parts, ink, placement, fitGrid * gridUnit, false);
+    RegionRun run = paintRegions(parts, ink, placement, fitGrid * gridUnit, false, nullptr, false);
     // A drawing of very many curves is measured coarser.
     for (double tolerance = fitGrid * gridUnit * 10; run.overflow && tolerance <= fitGrid / 10;
          tolerance *= 10) {
-        run = paintRegions(parts, ink, placement, tolerance, false);
+        run = paintRegions(parts, ink, placement, tolerance, false, nullptr, false);
     }
     for (const Region& region : run.regions) {
         for (const ClipperLib::Path& path : region.paths) {
@@ -48,13 +51,37 @@ std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
     return corners;
 }
 
+// Tells one try on progress once the search has run past a second.
+struct Progress {
+    std::ostream* out;
+    std::chrono::steady_clock::time_point started;
+};
+
+Attempt tell(Attempt tried, const Progress& progress) {
+    using namespace std::chrono;
+    if (progress.out == nullptr || steady_clock::now() - progress.started < seconds(1)) {
+        return tried;
+    }
+    char line[160];
+    std::snprintf(line, sizeof line, "trying curves within %.5f%s: ", tried.tolerance * gridUnit,
+                  tried.thinned ? ", straight runs thinned" : "");
+    *progress.out << line
+                  << (tried.points == 0 && !tried.fits
+                          ? std::string("too many points")
+                          : std::to_string(tried.points) +
+                                (tried.fits ? " points, fits" : " points, too many"))
+                  << "\n"
+                  << std::flush;
+    return tried;
+}
+
 // Bisection on the logarithm of the tolerance between one that does not fit and one that does.
 Attempt search(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
-               double low, Attempt fitting) {
+               double low, Attempt fitting, const Progress& progress) {
     double high = fitting.tolerance;
     for (int step = 0; step < searchSteps && high / low > 1.05; ++step) {
         double middle = std::sqrt(low * high);
-        Attempt tried = attempt(parts, ink, placement, middle, fitting.thinned);
+        Attempt tried = tell(attempt(parts, ink, placement, middle, fitting.thinned), progress);
         if (tried.fits) {
             fitting = std::move(tried);
             high = middle;
@@ -88,10 +115,12 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
     }
     // Every corner of a region is a corner of some piece: past this the tables cannot hold it.
     if (corners > 2 * static_cast<size_t>(tablePoints)) {
+        result.points = static_cast<int>(std::min<size_t>(corners, INT_MAX));
         return result;
     }
     shareVertices(&regions.regions);
     result.pieces = convexPieces(regions.regions);
+    result.points = pointCount(result.pieces.pieces);
     result.fits = !result.pieces.failed && layOut(result.pieces.pieces, &result.layout);
     return result;
 }
@@ -136,19 +165,21 @@ bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
 }
 
 Attempt fittingAttempt(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double* visibleArea) {
-    Attempt finestTry = attempt(parts, ink, placement, finest, false);
+                       const Placement& placement, double* visibleArea, std::ostream* out,
+                       std::chrono::steady_clock::time_point started) {
+    Progress progress{out, started};
+    Attempt finestTry = tell(attempt(parts, ink, placement, finest, false), progress);
     *visibleArea = finestTry.regionArea;
     if (finestTry.fits) {
         return finestTry;
     }
-    Attempt coarse = attempt(parts, ink, placement, coarsest, false);
+    Attempt coarse = tell(attempt(parts, ink, placement, coarsest, false), progress);
     if (coarse.fits) {
-        return search(parts, ink, placement, finest, std::move(coarse));
+        return search(parts, ink, placement, finest, std::move(coarse), progress);
     }
-    Attempt thin = attempt(parts, ink, placement, coarsestThinned, true);
+    Attempt thin = tell(attempt(parts, ink, placement, coarsestThinned, true), progress);
     if (thin.fits) {
-        return search(parts, ink, placement, finest, std::move(thin));
+        return search(parts, ink, placement, finest, std::move(thin), progress);
     }
     return thin;
 }

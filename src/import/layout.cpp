@@ -37,7 +37,9 @@ bool splitRed(Layout* layout) {
             if (n >= 4 && twiceArea(first) > 0 && twiceArea(second) > 0) {
                 Piece other = piece;
                 other.points = second;
+                other.area = twiceArea(second) / 2;
                 piece.points = first;
+                piece.area = twiceArea(first) / 2;
                 layout->red.push_back(other);
                 return true;
             }

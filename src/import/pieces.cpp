@@ -221,55 +221,220 @@ void dropStraightVertices(std::vector<Piece>* pieces) {
     }
 }
 
+long long sideOf(IntPoint p, IntPoint q, IntPoint v) {
+    return (q.X - p.X) * (v.Y - p.Y) - (q.Y - p.Y) * (v.X - p.X);
+}
+
 // Whether a side of convex a has all of b on its outer side or on it.
 bool apart(const Path& a, const Path& b) {
     for (size_t i = 0; i < a.size(); ++i) {
         const IntPoint &p = a[i], &q = a[(i + 1) % a.size()];
-        if (std::all_of(b.begin(), b.end(), [&](const IntPoint& v) {
-                return (q.X - p.X) * (v.Y - p.Y) - (q.Y - p.Y) * (v.X - p.X) <= 0;
-            })) {
+        if (std::all_of(b.begin(), b.end(),
+                        [&](const IntPoint& v) { return sideOf(p, q, v) <= 0; })) {
             return true;
         }
     }
     return false;
 }
 
+bool within(const Path& convex, IntPoint v) {
+    for (size_t i = 0; i < convex.size(); ++i) {
+        if (sideOf(convex[i], convex[(i + 1) % convex.size()], v) < 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
+// The convex hull, counter-clockwise, keeping points that lie straight on its edges (a
+// neighbour may hold them as corners). Empty when it has no area.
+Path hull(Path points) {
+    std::sort(points.begin(), points.end(), [](const IntPoint& a, const IntPoint& b) {
+        return a.X < b.X || (a.X == b.X && a.Y < b.Y);
+    });
+    points.erase(std::unique(points.begin(), points.end()), points.end());
+    if (points.size() < 3) {
+        return {};
+    }
+    size_t n = points.size(), k = 0;
+    Path corners(2 * n + 1);
+    for (size_t i = 0; i < n; ++i) {
+        while (k >= 2 && sideOf(corners[k - 2], corners[k - 1], points[i]) <= 0) {
+            --k;
+        }
+        corners[k++] = points[i];
+    }
+    for (size_t i = n - 1, lower = k + 1; i-- > 0;) {
+        while (k >= lower && sideOf(corners[k - 2], corners[k - 1], points[i]) <= 0) {
+            --k;
+        }
+        corners[k++] = points[i];
+    }
+    corners.resize(k > 0 ? k - 1 : 0);
+    if (corners.size() < 3) {
+        return {};
+    }
+    Path result;
+    for (size_t i = 0; i < corners.size(); ++i) {
+        const IntPoint &p = corners[i], &q = corners[(i + 1) % corners.size()];
+        std::vector<std::pair<long long, IntPoint>> on;
+        for (const IntPoint& v : points) {
+            long long along = (v.X - p.X) * (q.X - p.X) + (v.Y - p.Y) * (q.Y - p.Y);
+            if (sideOf(p, q, v) == 0 && along > 0 && !(v == q)) {
+                on.push_back({along, v});
+            }
+        }
+        std::sort(on.begin(), on.end(),
+                  [](const auto& a, const auto& b) { return a.first < b.first; });
+        result.push_back(p);
+        for (const auto& entry : on) {
+            result.push_back(entry.second);
+        }
+    }
+    return result;
+}
+
+// The part of a convex piece on the outer side of the line pq, or on it, with its corners
+// on the grid: where an edge crosses the line, the nearest grid point off the line's inner
+// side and within the piece stands in for the crossing.
+Path cutOff(const Path& piece, IntPoint p, IntPoint q) {
+    Path kept;
+    for (size_t i = 0; i < piece.size(); ++i) {
+        const IntPoint &a = piece[i], &b = piece[(i + 1) % piece.size()];
+        long long sa = sideOf(p, q, a), sb = sideOf(p, q, b);
+        if (sa <= 0) {
+            kept.push_back(a);
+        }
+        if ((sa < 0 && sb > 0) || (sa > 0 && sb < 0)) {
+            double t = double(sa) / double(sa - sb);
+            double x = a.X + t * (b.X - a.X), y = a.Y + t * (b.Y - a.Y);
+            IntPoint best;
+            double nearest = HUGE_VAL;
+            // Off the line means strictly outside, so no corner lands inside the other's edge.
+            for (cInt dx = -2; dx <= 2; ++dx) {
+                for (cInt dy = -2; dy <= 2; ++dy) {
+                    IntPoint c(std::llround(x) + dx, std::llround(y) + dy);
+                    double d = std::hypot(c.X - x, c.Y - y);
+                    if (d < nearest && sideOf(p, q, c) < 0 && within(piece, c)) {
+                        best = c;
+                        nearest = d;
+                    }
+                }
+            }
+            if (nearest < HUGE_VAL) {
+                kept.push_back(best);
+            }
+        }
+    }
+    return hull(kept);
+}
+
 // Where Clipper rounded one edge two ways in two regions, the edges can cross by a unit and
-// leave two slivers lying on each other. The smaller of two overlapping pieces goes when it
-// is such a sliver: a gap a ten-thousandth wide shows nowhere, an overlap would flicker.
-void dropOverlappingSlivers(std::vector<Piece>* pieces) {
-    constexpr double sliverArea = 1000; // grid units: a unit wide and up to a tenth long
+// leave two pieces lying on each other by a sliver. Of the two, the one that loses least is
+// cut back to the outer side of one of the other's edges: the pair is then apart exactly.
+void separate(Piece* a, Piece* b) {
+    Path best;
+    Piece* cut = nullptr;
+    double lost = HUGE_VAL;
+    for (int turnRound = 0; turnRound < 2; ++turnRound) {
+        const Path& edges = turnRound == 0 ? a->points : b->points;
+        Piece* other = turnRound == 0 ? b : a;
+        for (size_t i = 0; i < edges.size(); ++i) {
+            Path rest = cutOff(other->points, edges[i], edges[(i + 1) % edges.size()]);
+            double loss = other->area - (rest.empty() ? 0 : area2(rest) / 2);
+            if (loss < lost) {
+                lost = loss;
+                best = std::move(rest);
+                cut = other;
+            }
+        }
+    }
+    cut->points = std::move(best);
+    cut->area = cut->points.empty() ? 0 : area2(cut->points) / 2;
+}
+
+// Takes into a's edges the corners of b that lie inside them, straight through, so that a
+// piece cut back still meets its neighbours corner to corner.
+void takeCorners(Path* a, const Path& b) {
+    Path result;
+    for (size_t i = 0; i < a->size(); ++i) {
+        const IntPoint &p = (*a)[i], &q = (*a)[(i + 1) % a->size()];
+        long long length = (q.X - p.X) * (q.X - p.X) + (q.Y - p.Y) * (q.Y - p.Y);
+        std::vector<std::pair<long long, IntPoint>> on;
+        for (const IntPoint& v : b) {
+            long long along = (v.X - p.X) * (q.X - p.X) + (v.Y - p.Y) * (q.Y - p.Y);
+            if (sideOf(p, q, v) == 0 && along > 0 && along < length) {
+                on.push_back({along, v});
+            }
+        }
+        std::sort(on.begin(), on.end(),
+                  [](const auto& x, const auto& y) { return x.first < y.first; });
+        result.push_back(p);
+        for (const auto& entry : on) {
+            if (!(entry.second == result.back())) {
+                result.push_back(entry.second);
+            }
+        }
+    }
+    a->swap(result);
+}
+
+IntRect boxOf(const Path& points) {
+    IntRect box{points[0].X, points[0].Y, points[0].X, points[0].Y};
+    for (const IntPoint& p : points) {
+        box = {std::min(box.left, p.X), std::max(box.top, p.Y), std::max(box.right, p.X),
+               std::min(box.bottom, p.Y)};
+    }
+    return box;
+}
+
+// Checks every pair whose boxes meet, swept from the left; cutting only shrinks pieces, so
+// a pair apart once stays apart. Then both pieces of each such pair and their neighbours
+// take each other's corners where they lie on an edge: the sliver that overlapped may have
+// hidden a corner lying on a neighbour's edge.
+void separateOverlaps(std::vector<Piece>* pieces) {
     std::vector<IntRect> boxes;
     for (const Piece& piece : *pieces) {
-        IntRect box{piece.points[0].X, piece.points[0].Y, piece.points[0].X, piece.points[0].Y};
-        for (const IntPoint& p : piece.points) {
-            box = {std::min(box.left, p.X), std::max(box.top, p.Y), std::max(box.right, p.X),
-                   std::min(box.bottom, p.Y)};
-        }
-        boxes.push_back(box);
+        boxes.push_back(boxOf(piece.points));
     }
-    std::vector<bool> dropped(pieces->size(), false);
-    for (size_t i = 0; i < pieces->size(); ++i) {
-        for (size_t j = 0; j < i && !dropped[i]; ++j) {
-            const IntRect &a = boxes[i], &b = boxes[j];
-            if (dropped[j] || a.right <= b.left || b.right <= a.left || a.top <= b.bottom ||
-                b.top <= a.bottom) {
+    std::vector<size_t> order(pieces->size());
+    std::iota(order.begin(), order.end(), 0);
+    std::sort(order.begin(), order.end(),
+              [&](size_t i, size_t j) { return boxes[i].left < boxes[j].left; });
+    std::vector<size_t> touched;
+    for (size_t k = 0; k < order.size(); ++k) {
+        size_t i = order[k];
+        for (size_t l = k + 1; l < order.size() && boxes[order[l]].left < boxes[i].right; ++l) {
+            Piece &p = (*pieces)[i], &q = (*pieces)[order[l]];
+            const IntRect& b = boxes[order[l]];
+            if (p.points.empty() || q.points.empty() || boxes[i].top <= b.bottom ||
+                b.top <= boxes[i].bottom) {
                 continue;
             }
-            const Piece &p = (*pieces)[i], &q = (*pieces)[j];
-            if (apart(p.points, q.points) || apart(q.points, p.points)) {
+            if (!apart(p.points, q.points) && !apart(q.points, p.points)) {
+                separate(&p, &q);
+                touched.push_back(i);
+                touched.push_back(order[l]);
+            }
+        }
+    }
+    for (size_t c : touched) {
+        const IntRect& a = boxes[c];
+        for (size_t o = 0; o < pieces->size(); ++o) {
+            const IntRect& b = boxes[o];
+            Piece &piece = (*pieces)[c], &other = (*pieces)[o];
+            if (o == c || piece.points.empty() || other.points.empty() || a.right < b.left ||
+                b.right < a.left || a.top < b.bottom || b.top < a.bottom) {
                 continue;
             }
-            size_t smaller = p.area < q.area ? i : j;
-            if ((*pieces)[smaller].area < sliverArea) {
-                dropped[smaller] = true;
-            }
+            takeCorners(&piece.points, other.points);
+            takeCorners(&other.points, piece.points);
         }
     }
     std::vector<Piece> kept;
-    for (size_t i = 0; i < pieces->size(); ++i) {
-        if (!dropped[i]) {
-            kept.push_back(std::move((*pieces)[i]));
+    for (Piece& piece : *pieces) {
+        if (piece.points.size() >= 3 && piece.area > 0) {
+            kept.push_back(std::move(piece));
         }
     }
     pieces->swap(kept);
@@ -304,6 +469,6 @@ PieceRun convexPieces(const std::vector<Region>& regions) {
         }
     }
     run.pieces.swap(kept);
-    dropOverlappingSlivers(&run.pieces);
+    separateOverlaps(&run.pieces);
     return run;
 }

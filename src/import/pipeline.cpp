@@ -7,6 +7,7 @@
 #include "outlinetool.h"
 
 #include <algorithm>
+#include <chrono>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -81,6 +82,7 @@ void report(const std::vector<Part>& parts, const Attempt& chosen, double visibl
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
               std::ostream& err) {
     const char* self = "logotipo-outline import: ";
+    auto started = std::chrono::steady_clock::now();
     double radius = fitRadius;
     // Rounding and the finer final flattening move points by a few grid units at most; the
     // fit shrinks should they ever reach past the view.
@@ -97,7 +99,7 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
             return importNothing;
         }
         double visibleArea = 0;
-        Attempt chosen = fittingAttempt(parts, ink, placement, &visibleArea);
+        Attempt chosen = fittingAttempt(parts, ink, placement, &visibleArea, &err, started);
         if (!chosen.fits) {
             int pieces = static_cast<int>(chosen.pieces.pieces.size());
             err << self << "cannot fit the tables: even with curves within "

@@ -272,18 +272,62 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
     return true;
 }
 
+IntRect boundsOf(const Path& path) {
+    IntRect box{path[0].X, path[0].Y, path[0].X, path[0].Y};
+    for (const IntPoint& p : path) {
+        box = {std::min(box.left, p.X), std::min(box.top, p.Y), std::max(box.right, p.X),
+               std::max(box.bottom, p.Y)};
+    }
+    return box;
+}
+
+IntRect joinBoxes(const IntRect& a, const IntRect& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+bool boxesMeet(const IntRect& a, const IntRect& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
 // From the top layer down: each shows what the layers above leave uncovered; white shows
-// as nothing.
+// as nothing. Each is cut by the outlines above whose boxes meet its own, all at once: a
+// union of everything above, grown layer by layer, made this quadratic in the layers. An
+// outline left out lies away from the layer, and so do the holes of an outer one left out.
 std::vector<Region> showLayers(const std::vector<Layer>& layers) {
-    Paths covered;
+    std::vector<Paths> areas(layers.size());
+    std::vector<std::vector<IntRect>> boxes(layers.size());
+    std::vector<IntRect> layerBoxes(layers.size());
     std::vector<Region> shown;
     for (size_t i = layers.size(); i-- > 0;) {
-        Paths area = combine(ctUnion, layers[i].area, {});
-        Paths visible = covered.empty() ? area : combine(ctDifference, area, covered);
-        if (i > 0) {
-            covered = covered.empty() ? area : combine(ctUnion, covered, area);
+        areas[i] = combine(ctUnion, layers[i].area, {});
+        if (areas[i].empty()) {
+            continue;
         }
-        if (layers[i].ink != Ink::white && !visible.empty()) {
+        for (const Path& path : areas[i]) {
+            boxes[i].push_back(boundsOf(path));
+        }
+        layerBoxes[i] = boxes[i][0];
+        for (const IntRect& box : boxes[i]) {
+            layerBoxes[i] = joinBoxes(layerBoxes[i], box);
+        }
+        if (layers[i].ink == Ink::white) {
+            continue;
+        }
+        // Each area above winds once round what it covers, so the nonzero rule joins them.
+        Paths above;
+        for (size_t j = i + 1; j < layers.size(); ++j) {
+            if (areas[j].empty() || !boxesMeet(layerBoxes[i], layerBoxes[j])) {
+                continue;
+            }
+            for (size_t k = 0; k < areas[j].size(); ++k) {
+                if (boxesMeet(layerBoxes[i], boxes[j][k])) {
+                    above.push_back(areas[j][k]);
+                }
+            }
+        }
+        Paths visible = above.empty() ? areas[i] : combine(ctDifference, areas[i], above);
+        if (!visible.empty()) {
             shown.push_back({layers[i].part, layers[i].ink, std::move(visible)});
         }
     }
@@ -324,7 +368,7 @@ double pathsArea(const Paths& paths) {
 
 RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                        const Placement& placement, double tolerance, bool simplify,
-                       const Path* bound) {
+                       const Path* bound, bool join) {
     RegionRun run;
     Stage stage{tolerance, simplify, fullWindow, &run.notes, 0};
     if (bound != nullptr && !bound->empty()) {
@@ -350,7 +394,8 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                     all.insert(all.end(), region.paths.begin(), region.paths.end());
                 }
             }
-            Paths joined = bound != nullptr
+            Paths joined = !join ? std::move(all)
+                           : bound != nullptr
                                ? combine(ctIntersection, all, {*bound}, pftNonZero, true)
                                : combine(ctUnion, all, {}, pftNonZero, true);
             if (!joined.empty()) {
