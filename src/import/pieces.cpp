@@ -379,14 +379,6 @@ void takeCorners(Path* a, const Path& b) {
     a->swap(result);
 }
 
-IntRect boxOf(const Path& points) {
-    IntRect box{points[0].X, points[0].Y, points[0].X, points[0].Y};
-    for (const IntPoint& p : points) {
-        box = {std::min(box.left, p.X), std::max(box.top, p.Y), std::max(box.right, p.X),
-               std::min(box.bottom, p.Y)};
-    }
-    return box;
-}
 
 // Checks every pair whose boxes meet, swept from the left; cutting only shrinks pieces, so
 // a pair apart once stays apart. Then both pieces of each such pair and their neighbours
@@ -395,7 +387,7 @@ IntRect boxOf(const Path& points) {
 void separateOverlaps(std::vector<Piece>* pieces) {
     std::vector<IntRect> boxes;
     for (const Piece& piece : *pieces) {
-        boxes.push_back(boxOf(piece.points));
+        boxes.push_back(boundsOf(piece.points));
     }
     std::vector<size_t> order(pieces->size());
     std::iota(order.begin(), order.end(), 0);
@@ -407,8 +399,8 @@ void separateOverlaps(std::vector<Piece>* pieces) {
         for (size_t l = k + 1; l < order.size() && boxes[order[l]].left < boxes[i].right; ++l) {
             Piece &p = (*pieces)[i], &q = (*pieces)[order[l]];
             const IntRect& b = boxes[order[l]];
-            if (p.points.empty() || q.points.empty() || boxes[i].top <= b.bottom ||
-                b.top <= boxes[i].bottom) {
+            if (p.points.empty() || q.points.empty() || boxes[i].bottom <= b.top ||
+                b.bottom <= boxes[i].top) {
                 continue;
             }
             if (!apart(p.points, q.points) && !apart(q.points, p.points)) {
@@ -424,7 +416,7 @@ void separateOverlaps(std::vector<Piece>* pieces) {
             const IntRect& b = boxes[o];
             Piece &piece = (*pieces)[c], &other = (*pieces)[o];
             if (o == c || piece.points.empty() || other.points.empty() || a.right < b.left ||
-                b.right < a.left || a.top < b.bottom || b.top < a.bottom) {
+                b.right < a.left || a.bottom < b.top || b.bottom < a.top) {
                 continue;
             }
             takeCorners(&piece.points, other.points);

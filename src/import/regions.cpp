@@ -272,14 +272,6 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
     return true;
 }
 
-IntRect boundsOf(const Path& path) {
-    IntRect box{path[0].X, path[0].Y, path[0].X, path[0].Y};
-    for (const IntPoint& p : path) {
-        box = {std::min(box.left, p.X), std::min(box.top, p.Y), std::max(box.right, p.X),
-               std::max(box.bottom, p.Y)};
-    }
-    return box;
-}
 
 IntRect joinBoxes(const IntRect& a, const IntRect& b) {
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
@@ -449,4 +441,13 @@ bool paintedBounds(const std::vector<Part>& parts, const InkRules& ink, Box* box
     }
     *box = {low.x, low.y, high.x, high.y};
     return low.x <= high.x && low.y <= high.y;
+}
+
+IntRect boundsOf(const Path& path) {
+    IntRect box{path[0].X, path[0].Y, path[0].X, path[0].Y};
+    for (const IntPoint& p : path) {
+        box = {std::min(box.left, p.X), std::min(box.top, p.Y), std::max(box.right, p.X),
+               std::max(box.bottom, p.Y)};
+    }
+    return box;
 }

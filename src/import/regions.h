@@ -23,6 +23,9 @@ struct Region {
     ClipperLib::Paths paths;
 };
 
+// The box of a path on the grid, as Clipper keeps one: top is the least y, bottom the most.
+ClipperLib::IntRect boundsOf(const ClipperLib::Path& path);
+
 struct RegionRun {
     std::vector<Region> regions;
     bool overflow = false;          // the curves needed more points than a run may hold: no regions
