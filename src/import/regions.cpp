@@ -272,7 +272,6 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
     return true;
 }
 
-
 IntRect joinBoxes(const IntRect& a, const IntRect& b) {
     return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
             std::max(a.bottom, b.bottom)};
