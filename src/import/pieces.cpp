@@ -379,7 +379,6 @@ void takeCorners(Path* a, const Path& b) {
     a->swap(result);
 }
 
-
 // Checks every pair whose boxes meet, swept from the left; cutting only shrinks pieces, so
 // a pair apart once stays apart. Then both pieces of each such pair and their neighbours
 // take each other's corners where they lie on an edge: the sliver that overlapped may have
