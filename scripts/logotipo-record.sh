@@ -124,10 +124,10 @@ fi
 cp "$logo" "$work/logo.txt" || fail "cannot copy $logo"
 trace="$work/run.trace"
 
-# The swaps in the trace so far, one call number a line; a trace still being written is read
-# up to its last complete block.
+# The swaps in a trace (default: the whole one), one call number a line; a cut trace is
+# read up to its last complete block.
 swap_calls() {
-    apitrace dump --grep=glXSwapBuffers --color=never "$trace" 2>/dev/null |
+    apitrace dump --grep=glXSwapBuffers --color=never "${1:-$trace}" 2>/dev/null |
         awk '$2 ~ /^glXSwapBuffers\(/ { print $1 }'
 }
 
@@ -168,11 +168,13 @@ trace_run() {
         bytes=$(stat -c %s "$trace" 2>/dev/null || echo 0)
         [ -n "$target" ] && [ "$bytes" -ge "$target" ] && break
         if [ -z "$target" ] && [ "$bytes" -ge "$first" ]; then
-            counted=$(swap_calls | wc -l)
+            # A copy of what is written so far is counted: a count of the growing trace
+            # itself reads on for as long as the program writes faster than it reads.
+            head -c "$bytes" "$trace" >"$work/so-far.trace"
+            counted=$(swap_calls "$work/so-far.trace" | wc -l)
+            rm -f "$work/so-far.trace"
             progress "traced $counted frames so far ($needed wanted)"
             [ "$counted" -ge "$needed" ] && break
-            # The count read on while the trace grew: its size now is at least what it read.
-            bytes=$(stat -c %s "$trace")
             if [ "$counted" -gt 0 ]; then
                 target=$((bytes * needed * 11 / (counted * 10)))
             else
