@@ -36,7 +36,7 @@ struct ReadState {
 
 enum class PaintKind { none, colour, currentColour };
 
-struct PaintSpec {
+struct PaintValue {
     PaintKind kind = PaintKind::none;
     Colour colour{0, 0, 0};
     double opacity = 1; // a gradient's mean opacity
@@ -44,8 +44,8 @@ struct PaintSpec {
 
 // The inherited properties.
 struct Style {
-    PaintSpec fill{PaintKind::colour, {0, 0, 0}, 1};
-    PaintSpec stroke;
+    PaintValue fill{PaintKind::colour, {0, 0, 0}, 1};
+    PaintValue stroke;
     Colour color{0, 0, 0};
     double fillOpacity = 1, strokeOpacity = 1, strokeWidth = 1, miterLimit = 4;
     FillRule fillRule = FillRule::nonZero;
@@ -77,36 +77,36 @@ void checkNumber(const ReadState& state, double value) {
 // reference (a gradient by its mean, anything else by the fallback).
 template <class AttributeTag> class PaintSetter {
   public:
-    explicit PaintSetter(PaintSpec* paint, const ReadState* state) : paint(paint), state(state) {}
+    explicit PaintSetter(PaintValue* paint, const ReadState* state) : paint(paint), state(state) {}
 
     void set(AttributeTag, tag::value::none) {
-        *paint = PaintSpec{};
+        *paint = PaintValue{};
     }
     void set(AttributeTag, tag::value::currentColor) {
-        *paint = PaintSpec{PaintKind::currentColour};
+        *paint = PaintValue{PaintKind::currentColour};
     }
     void set(AttributeTag, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
-        *paint = PaintSpec{PaintKind::colour, fromInteger(rgb)};
+        *paint = PaintValue{PaintKind::colour, fromInteger(rgb)};
     }
     template <class IRI> void set(AttributeTag, const IRI&) {
-        *paint = PaintSpec{};
+        *paint = PaintValue{};
     }
     template <class IRI> void set(AttributeTag, tag::iri_fragment, const IRI& id) {
-        referTo(id, PaintSpec{});
+        referTo(id, PaintValue{});
     }
     template <class IRI> void set(AttributeTag t, const IRI&, tag::value::none v) {
         set(t, v);
     }
     template <class IRI>
     void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::none) {
-        referTo(id, PaintSpec{});
+        referTo(id, PaintValue{});
     }
     template <class IRI> void set(AttributeTag t, const IRI&, tag::value::currentColor v) {
         set(t, v);
     }
     template <class IRI>
     void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::currentColor) {
-        referTo(id, PaintSpec{PaintKind::currentColour});
+        referTo(id, PaintValue{PaintKind::currentColour});
     }
     template <class IRI>
     void set(AttributeTag t, const IRI&, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
@@ -115,22 +115,22 @@ template <class AttributeTag> class PaintSetter {
     template <class IRI>
     void set(AttributeTag, tag::iri_fragment, const IRI& id, int rgb,
              tag::skip_icc_color = tag::skip_icc_color()) {
-        referTo(id, PaintSpec{PaintKind::colour, fromInteger(rgb)});
+        referTo(id, PaintValue{PaintKind::colour, fromInteger(rgb)});
     }
 
   private:
-    template <class IRI> void referTo(const IRI& id, const PaintSpec& fallback) {
+    template <class IRI> void referTo(const IRI& id, const PaintValue& fallback) {
         auto gradient = state->gradients->find(std::string(boost::begin(id), boost::end(id)));
         if (gradient == state->gradients->end()) {
             *paint = fallback;
         } else if (gradient->second.opacity <= 0) {
-            *paint = PaintSpec{};
+            *paint = PaintValue{};
         } else {
             *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity};
         }
     }
 
-    PaintSpec* paint;
+    PaintValue* paint;
     const ReadState* state;
 };
 
@@ -280,7 +280,7 @@ class ShapeContext : public Context {
   private:
     Point current() const;
     void add(const Segment& segment);
-    Paint paintOf(const PaintSpec& spec, double ownOpacity) const;
+    Paint paintOf(const PaintValue& value, double ownOpacity) const;
 
     std::vector<Subpath> subpaths;
 };
@@ -358,11 +358,11 @@ void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation,
     subpaths.back().segments.back().end = {x, y}; // exactly where the path says
 }
 
-Paint ShapeContext::paintOf(const PaintSpec& spec, double ownOpacity) const {
+Paint ShapeContext::paintOf(const PaintValue& value, double ownOpacity) const {
     Paint paint;
-    paint.opacity = spec.opacity * ownOpacity * opacity;
-    paint.set = spec.kind != PaintKind::none && paint.opacity > 0;
-    paint.colour = spec.kind == PaintKind::currentColour ? style.color : spec.colour;
+    paint.opacity = value.opacity * ownOpacity * opacity;
+    paint.set = value.kind != PaintKind::none && paint.opacity > 0;
+    paint.colour = value.kind == PaintKind::currentColour ? style.color : value.colour;
     return paint;
 }
 
