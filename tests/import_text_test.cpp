@@ -406,6 +406,41 @@ TEST(SetText, LinesAreLaidOutInVisualOrder) {
     }
 }
 
+// A long name's capitals, as high as the written logo shows them at scale 2 (500 pixels a
+// unit), are said to be too small to read; broken into two lines they are not.
+TEST(ImportName, SaysWhenCapitalsAreTooSmallToRead) {
+    const std::string first = "Instituto Federal de Educação, Ciência e Tecnologia";
+    const std::string second = "do Sudeste de Minas Gerais";
+    for (const std::string& name : {first + " " + second, first + "\\n" + second}) {
+        ImportOptions options;
+        options.text = {name};
+        std::ostringstream out, err;
+        Logo logo;
+        logo.status = importLogo(options, out, err);
+        logo.text = out.str();
+        logo.report = err.str();
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        examineLogo(logo);
+        size_t said = logo.report.find("capitals ");
+        EXPECT_EQ(said != std::string::npos, name.find('\\') == std::string::npos) << logo.report;
+        if (said == std::string::npos) {
+            continue;
+        }
+        long long low = LLONG_MAX, high = LLONG_MIN;
+        for (const Section& section : logo.sections) {
+            for (const auto& p : section.points) {
+                low = std::min(low, p.Y);
+                high = std::max(high, p.Y);
+            }
+        }
+        Box ink = inkOf(setText({name}, font)); // capitals one unit high
+        double pixels = (high - low) * 1e-4 * 500 / (ink.y1 - ink.y0);
+        EXPECT_LT(pixels, 10);
+        EXPECT_NEAR(std::stod(logo.report.substr(said + 9)), pixels, 0.02 * pixels);
+        EXPECT_NE(logo.report.find("break the name into lines"), std::string::npos);
+    }
+}
+
 TEST(PlaceUnder, StandsCentredUnderTheMark) {
     Drawing mark;
     Shape square;

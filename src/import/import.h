@@ -13,9 +13,10 @@ struct ImportOptions {
     std::string svgPath;                   // empty: no mark
     std::vector<std::string> text;         // lines of the name; empty: no name
     std::string font = "DejaVu Sans:bold"; // a fontconfig pattern or a font file's path
+    std::vector<std::string> red;          // fill colours forced into the red class (--red)
+    std::vector<std::string> dark;         // fill colours forced into the dark class (--dark)
+
     TextDirection direction = TextDirection::fromText;
-    std::vector<std::string> red;  // fill colours forced into the red class (--red)
-    std::vector<std::string> dark; // fill colours forced into the dark class (--dark)
 };
 
 // Exit statuses of import.

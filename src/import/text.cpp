@@ -494,6 +494,7 @@ Drawing setText(const std::vector<std::string>& texts, const std::string& fontPa
     std::map<unsigned, std::vector<Subpath>> cache;
     Drawing drawing;
     drawing.clipped = false;
+    drawing.capitals = 1;
     for (size_t i = 0; i < lines.size(); ++i) {
         setLine(font, lines[i], direction, static_cast<int>(i + 1), i * spacing, unit, &cache,
                 &drawing);
@@ -527,6 +528,7 @@ void placeUnder(const Drawing& mark, Drawing* name) {
     }
     double dx = (under.x0 + under.x1) / 2 - scale * (ink.x0 + ink.x1) / 2;
     double dy = under.y1 + 0.6 * scale - scale * ink.y0;
+    name->capitals *= scale;
     for (Shape& shape : name->shapes) {
         Matrix& m = shape.transform;
         m = {scale * m.a, scale * m.b,      scale * m.c,
