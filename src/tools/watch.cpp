@@ -4,6 +4,8 @@
 #include "watch.h"
 
 #include "import.h"
+#include "outline.h"
+#include "outlinetool.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -187,6 +189,28 @@ int waitMillis(const Watch& watch) {
     return static_cast<int>(std::max<decltype(left)>(left, 0));
 }
 
+// The program keeps in its tables whatever an earlier file put past the end of the current
+// one, so a logo with fewer points than the one before would show the rest of the old one.
+// The watch fills every slot: each table's unused slots become one flat polygon at the
+// centre of the view, which draws nothing.
+std::string filledTables(const std::string& logo, const ImportSummary& summary) {
+    double error;
+    std::string x = fieldText(centreX, &error), y = fieldText(centreY, &error);
+    std::string point = std::string(outlineXColumn + outlineFieldChars - x.size(), ' ') + x +
+                        std::string(outlineYColumn - outlineXColumn - y.size(), ' ') + y + "\n";
+    std::string filled = logo;
+    const int slots = outlineSlots - 1;
+    for (auto [header, used] : {std::pair{"P\n", summary.pPoints}, {"TP\n", summary.tpPoints}}) {
+        if (used < slots) {
+            filled += header;
+            for (int i = used; i < slots; ++i) {
+                filled += point;
+            }
+        }
+    }
+    return filled;
+}
+
 // The import's last line (what went wrong) as one line naming the file.
 std::string failureLine(const ImportOptions& options, const std::string& report) {
     std::string line;
@@ -233,7 +257,7 @@ void importOnce(Watch* watch, std::ostream& err) {
     if (status != importWritten) {
         err << stamp() << " " << failureLine(watch->options, report.str()) << "; " << out
             << " not changed\n";
-    } else if (!replaceFile(out, logo.str(), &problem)) {
+    } else if (!replaceFile(out, filledTables(logo.str(), summary), &problem)) {
         err << stamp() << " cannot write " << out << ": " << problem << "\n";
     } else {
         auto took = std::chrono::duration_cast<Millis>(Clock::now() - started).count();
