@@ -234,11 +234,20 @@ std::string failureLine(const ImportOptions& options, const std::string& report)
 void importOnce(Watch* watch, std::ostream& err) {
     for (const WatchedFile& file : watch->files) {
         struct stat status;
-        if (stat(file.path.c_str(), &status) != 0 && errno == ENOENT) {
+        if (stat(file.path.c_str(), &status) != 0) {
+            if (errno != ENOENT) {
+                continue; // the import says what is wrong
+            }
             if (!watch->waitingSaid) {
                 err << stamp() << " " << file.path << ": not there; waiting for it\n";
             }
             watch->waitingSaid = true;
+            return;
+        }
+        // Opening a pipe put in the file's place would wait for a writer without end.
+        if (!S_ISREG(status.st_mode) && !S_ISDIR(status.st_mode)) {
+            err << stamp() << " " << file.path << ": not a plain file; " << watch->outPath
+                << " not changed\n";
             return;
         }
     }
