@@ -26,3 +26,6 @@ AUTHORING_PACKAGES="libsvgpp-dev libxml2-dev libpolyclipping-dev libglu1-mesa-de
 # What logotipo-record needs: the tracer and replayer, a virtual display, the key sender and
 # the encoder.
 RECORD_PACKAGES="apitrace xvfb xdotool x11-utils libgl1-mesa-dri ffmpeg"
+
+# The editor whose saves the watch test makes.
+EDITOR_PACKAGES="vim-tiny"

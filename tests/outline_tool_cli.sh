@@ -44,4 +44,19 @@ expect 1 "format of a refused file" "$tool" format bad.txt
 [ -s out ] && { echo "format wrote output for refused input"; fail=1; }
 expect 2 "format of a missing file" "$tool" format missing.txt
 expect 2 "format of a directory" "$tool" format "$dir"
+
+# import -o writes what standard output gets, with the same report; a failed import or an
+# unwritable place leaves the file as it was.
+expect 0 "import to standard output" "$tool" import --text AB
+mv out stdout.txt && mv err stdout.err
+expect 0 "import -o" "$tool" import --text AB -o written.txt
+cmp -s stdout.txt written.txt && cmp -s stdout.err err && [ ! -s out ] ||
+    { echo "import -o: not the file and report of a plain import"; fail=1; }
+expect 2 "import -o with a missing font" "$tool" import --text AB --font ./none.ttf -o written.txt
+cmp -s stdout.txt written.txt || { echo "import -o: a failed import changed the file"; fail=1; }
+expect 2 "import -o in a missing folder" "$tool" import --text AB -o none/logo.txt
+grep -q "cannot write none/logo.txt" err || { echo "import -o: no message"; fail=1; }
+expect 2 "import --watch without -o" "$tool" import --watch --text AB
+grep -q -- "--watch needs -o" err || { echo "import --watch: no message"; fail=1; }
+ls -A | grep -q '^\.' && { echo "import -o: files left behind: $(ls -A)"; fail=1; }
 exit $fail

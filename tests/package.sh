@@ -29,7 +29,7 @@ dpkg-deb -x "$deb" "$root"
 sample="$root/usr/share/logotipo"
 for file in usr/bin/logotipo usr/bin/logotipo-outline usr/bin/logotipo-record \
     usr/share/doc/logotipo/copyright usr/share/doc/logotipo/changelog.Debian.gz \
-    usr/share/logotipo/logo.txt; do
+    usr/share/logotipo/logo.txt usr/share/logotipo/mark.svg usr/share/logotipo/emblem.svg; do
     [ -f "$root/$file" ] || problem "not in the package: $file"
 done
 for page in logotipo logotipo-outline logotipo-record; do
@@ -70,4 +70,8 @@ awk -v p="$psnr" 'BEGIN { exit !(p == "inf" || p >= 30) }' ||
 
 "$root/usr/bin/logotipo-outline" check "$sample/logo.txt" >"$scratch/check.log" 2>&1 ||
     { cat "$scratch/check.log"; problem "the installed sample does not check clean"; }
+for svg in mark emblem; do
+    "$root/usr/bin/logotipo-outline" import -o "$scratch/$svg.txt" "$sample/$svg.svg" 2>/dev/null ||
+        problem "the packaged $svg.svg does not import"
+done
 exit $fail

@@ -72,7 +72,8 @@ std::string origin(const std::string& file, int line) {
 
 } // namespace
 
-int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err) {
+int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err,
+               ImportSummary* summary) {
     InkRules ink;
     std::vector<Part> parts;
     std::string file;
@@ -100,5 +101,5 @@ int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& er
             err << (part.name == "mark" ? options.svgPath + ": " : std::string()) << note << "\n";
         }
     }
-    return buildLogo(parts, ink, out, err);
+    return buildLogo(parts, ink, out, err, summary);
 }

@@ -24,6 +24,15 @@ constexpr int importWritten = 0;
 constexpr int importNothing = 1;  // nothing visible, or it cannot be fitted into the tables
 constexpr int importBadInput = 2; // malformed XML or SVG, a missing font or glyph, bad options
 
+// What a written logo used, for callers that report imports in a line of their own.
+struct ImportSummary {
+    int pPoints = 0;
+    int tpPoints = 0;
+    double fidelity = -1; // below zero: not measured
+};
+
 // Writes logo.txt on out and the report (tolerance, points, pieces, areas, what was left out)
-// on err. Returns one of the statuses above.
-int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err);
+// on err, and fills *summary (when given) for a written logo. Returns one of the statuses
+// above.
+int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err,
+               ImportSummary* summary = nullptr);

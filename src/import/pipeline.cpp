@@ -98,7 +98,7 @@ void report(const std::vector<Part>& parts, const Attempt& chosen, double visibl
 } // namespace
 
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
-              std::ostream& err) {
+              std::ostream& err, ImportSummary* summary) {
     const char* self = "logotipo-outline import: ";
     auto started = std::chrono::steady_clock::now();
     double radius = fitRadius;
@@ -148,6 +148,10 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
         writeLayout(layout, out);
         report(parts, chosen, visibleArea, err);
         tellSmallLetters(parts, placement, err);
+        if (summary != nullptr) {
+            summary->pPoints = pointCount(layout.red) + pointCount(layout.pDark);
+            summary->tpPoints = pointCount(layout.tpDark);
+        }
         return importWritten;
     }
     err << self << "the logo does not stay within the view\n";

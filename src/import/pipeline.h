@@ -20,7 +20,10 @@ struct Part {
     Drawing drawing;
 };
 
-// Writes logo.txt on out and the report on err. Returns importWritten, or importNothing with
-// a message when nothing is visible or it cannot fit the tables.
+struct ImportSummary;
+
+// Writes logo.txt on out and the report on err, and fills *summary when given. Returns
+// importWritten, or importNothing with a message when nothing is visible or it cannot fit the
+// tables.
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
-              std::ostream& err);
+              std::ostream& err, ImportSummary* summary = nullptr);

@@ -1,12 +1,14 @@
 // logotipo-outline: the command line of the tools for logo authors.
 #include "import.h"
 #include "outlinetool.h"
+#include "watch.h"
 
 #include <sys/stat.h>
 
 #include <cstring>
 #include <fstream>
 #include <iostream>
+#include <sstream>
 
 namespace {
 
@@ -15,7 +17,7 @@ const char* const usage =
     "       logotipo-outline format [FILE]\n"
     "       logotipo-outline import [--red COLOURS] [--dark COLOURS]\n"
     "                               [--text NAME]... [--font FONT] [--direction ltr|rtl]\n"
-    "                               [FILE.svg]\n"
+    "                               [-o FILE [--watch]] [FILE.svg]\n"
     "       logotipo-outline --help\n";
 
 const char* const help =
@@ -79,6 +81,12 @@ const char* const help =
     "  --direction ltr|rtl\n"
     "                   each line's direction (default: that of its first letter of a\n"
     "                   strong direction)\n"
+    "  -o FILE          write FILE (replaced whole, at once) instead of standard output\n"
+    "  --watch          import again after every save of FILE.svg (and of the font, when\n"
+    "                   --font names a file); needs -o. One line per import on standard\n"
+    "                   error: the time, the points used, the fidelity when measured. A\n"
+    "                   file that cannot be imported leaves FILE as it was, with one line\n"
+    "                   saying why. Runs until interrupted (Ctrl-C, SIGTERM); status 0.\n"
     "               Exit status: 0 written, 1 nothing visible or too detailed to fit, 2 a\n"
     "               malformed file (with its line), a missing font or glyph, a usage error.\n"
     "\n"
@@ -133,13 +141,27 @@ int runFormat(int count, char** args) {
     return formatOutline(in, std::cout, std::cerr);
 }
 
+// import -o FILE: the report as without -o, FILE written only when the import succeeds.
+int importToFile(const ImportOptions& options, const std::string& outPath) {
+    std::ostringstream logo;
+    int status = importLogo(options, logo, std::cerr);
+    std::string problem;
+    if (status == importWritten && !replaceFile(outPath, logo.str(), &problem)) {
+        std::cerr << "logotipo-outline import: cannot write " << outPath << ": " << problem << "\n";
+        return importBadInput;
+    }
+    return status;
+}
+
 int runImport(int count, char** args) {
     ImportOptions options;
+    std::string outPath;
+    bool watch = false;
     for (int i = 0; i < count; ++i) {
         const char* arg = args[i];
         bool valued = std::strcmp(arg, "--text") == 0 || std::strcmp(arg, "--font") == 0 ||
                       std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0 ||
-                      std::strcmp(arg, "--direction") == 0;
+                      std::strcmp(arg, "--direction") == 0 || std::strcmp(arg, "-o") == 0;
         if (valued) {
             if (i + 1 == count) {
                 return usageError((std::string(arg) + " needs a value").c_str());
@@ -155,9 +177,13 @@ int runImport(int count, char** args) {
                 }
                 options.direction =
                     value[0] == 'l' ? TextDirection::leftToRight : TextDirection::rightToLeft;
+            } else if (std::strcmp(arg, "-o") == 0) {
+                outPath = value;
             } else {
                 (std::strcmp(arg, "--red") == 0 ? options.red : options.dark).push_back(value);
             }
+        } else if (std::strcmp(arg, "--watch") == 0) {
+            watch = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return usageError("unknown option");
         } else if (!options.svgPath.empty()) {
@@ -169,7 +195,14 @@ int runImport(int count, char** args) {
     if (options.svgPath.empty() && options.text.empty()) {
         return usageError("import needs an SVG file, a --text, or both");
     }
-    return importLogo(options, std::cout, std::cerr);
+    if (watch && outPath.empty()) {
+        return usageError("--watch needs -o FILE");
+    }
+    if (watch) {
+        return watchImport(options, outPath, std::cerr);
+    }
+    return outPath.empty() ? importLogo(options, std::cout, std::cerr)
+                           : importToFile(options, outPath);
 }
 
 struct Command {
