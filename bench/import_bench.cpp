@@ -121,7 +121,7 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     Attempt chosen = fittingAttempt(parts, {}, placement, &visible);
     int reflex = 0, outlines = 0;
     for (const Region& region :
-         paintRegions(parts, {}, placement, chosen.tolerance, chosen.thinned).regions) {
+         paintRegions(parts, {}, placement, {chosen.tolerance, chosen.thinned}).regions) {
         for (const ClipperLib::Path& path : region.paths) {
             outlines += ClipperLib::Orientation(path);
             size_t n = path.size();

@@ -104,6 +104,26 @@ TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
     EXPECT_NE(logo.report.find("100.0% of the red area stays red"), std::string::npos);
 }
 
+// Translucent paint shows mixed with what lies under it, as a viewer composites it: a faint
+// white gloss leaves the blue square whole; half-opaque red is red over black and too pale to
+// be red over the white background, where it still covers.
+TEST(Import, TranslucentPaintMixesWithWhatLiesUnder) {
+    Imported gloss = importFile(
+        "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100'><rect width='100' "
+        "height='100' fill='#1565c0'/><circle cx='50' cy='40' r='35' fill='#fff' "
+        "fill-opacity='0.1'/></svg>");
+    ASSERT_EQ(gloss.logo.status, importWritten) << gloss.logo.report;
+    ASSERT_EQ(gloss.logo.sections.size(), 1u) << gloss.logo.text;
+    EXPECT_EQ(gloss.logo.sections[0].points.size(), 4u);
+
+    Imported half = importFile("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 6 4'>"
+                               "<rect width='4' height='4'/><g opacity='0.5'><rect x='2' y='1' "
+                               "width='4' height='2' fill='#dc141e'/></g></svg>");
+    ASSERT_EQ(half.logo.status, importWritten) << half.logo.report;
+    // Red 2 x 2 over the black, dark the rest of the black and 2 x 2 beside it.
+    EXPECT_NEAR(half.logo.darkArea / half.logo.redArea, 4, 0.01);
+}
+
 TEST(Import, ExamplesImportCleanAloneAndWithAName) {
     Logo emblem = importExample("emblem.svg");
     EXPECT_GT(emblem.redArea, 0);

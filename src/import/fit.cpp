@@ -37,11 +37,12 @@ ClipperLib::Path viewDisc() {
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
     std::vector<ClipperLib::IntPoint> corners;
-    RegionRun run = paintRegions(parts, ink, placement, fitGrid * gridUnit, false, nullptr, false);
+    RegionRun run =
+        paintRegions(parts, ink, placement, {fitGrid * gridUnit, false, nullptr, false});
     // A drawing of very many curves is measured coarser.
     for (double tolerance = fitGrid * gridUnit * 10; run.overflow && tolerance <= fitGrid / 10;
          tolerance *= 10) {
-        run = paintRegions(parts, ink, placement, tolerance, false, nullptr, false);
+        run = paintRegions(parts, ink, placement, {tolerance, false, nullptr, false});
     }
     for (const Region& region : run.regions) {
         for (const ClipperLib::Path& path : region.paths) {
@@ -101,7 +102,7 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
     result.thinned = thinned;
     // A sliver too thin to show in the fit's coarse measure must not reach out of the view.
     static const ClipperLib::Path disc = viewDisc();
-    RegionRun regions = paintRegions(parts, ink, placement, tolerance, thinned, &disc);
+    RegionRun regions = paintRegions(parts, ink, placement, {tolerance, thinned, &disc});
     result.notes = regions.notes;
     if (regions.overflow) {
         return result;

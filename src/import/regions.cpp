@@ -221,13 +221,78 @@ struct Layer {
     int part;
     Ink ink;
     Paths area;
+    Tint tint; // what it shows, for translucent paint over it
 };
+
+IntRect joinBoxes(const IntRect& a, const IntRect& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+bool boxesMeet(const IntRect& a, const IntRect& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+IntRect boxOf(const Paths& paths) {
+    IntRect box = boundsOf(paths[0]);
+    for (const Path& path : paths) {
+        box = joinBoxes(box, boundsOf(path));
+    }
+    return box;
+}
+
+bool translucent(const Paint& paint) {
+    return paint.set && paint.opacity < 1;
+}
+
+bool anyTranslucent(const std::vector<Part>& parts) {
+    for (const Part& part : parts) {
+        for (const Shape& shape : part.drawing.shapes) {
+            if (translucent(shape.fill) || translucent(shape.stroke)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A translucent paint over the layers so far: split by the topmost layer under each part of
+// it, each piece mixed with that layer's tint, the rest with the white background. A piece
+// that leaves the class under it as it was is left out: it changes nothing that shows, and
+// the many pieces it would make cost far more to join than the tint it would carry is worth.
+std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const Paint& paint,
+                             const InkRules& ink, Paths area) {
+    std::vector<Layer> pieces;
+    auto add = [&](Paths piece, const Tint& under) {
+        Tint seen = seenOver(paint, under);
+        Ink kind = inkOfSeen(paint, seen, ink);
+        if (kind != Ink::none && !piece.empty()) {
+            pieces.push_back({part, kind, std::move(piece), seen});
+        }
+    };
+    area = combine(ctUnion, area, {});
+    for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
+        const Layer& under = layers[j];
+        if (under.area.empty() || !boxesMeet(boxOf(area), boxOf(under.area))) {
+            continue;
+        }
+        Tint seen = seenOver(paint, under.tint);
+        if (inkOfSeen(paint, seen, ink) != under.ink || under.part != part) {
+            add(combine(ctIntersection, area, under.area), under.tint);
+        }
+        area = combine(ctDifference, area, under.area);
+    }
+    add(std::move(area), whiteTint);
+    return pieces;
+}
 
 // Every fill and stroke as a layer, in painter's order. False when the curves need more
 // points than a run may hold.
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
                  Stage& stage, std::vector<Layer>* layers) {
     Matrix grid = gridMatrix(placement);
+    // Layers of one class join only when no translucent paint needs their own tints.
+    bool mixing = anyTranslucent(parts);
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
         Paths clip;
@@ -243,7 +308,8 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
             }
             Matrix m = composeMatrix(grid, shape.transform);
             for (int stroke = 0; stroke < 2; ++stroke) {
-                Ink kind = inkOf(stroke ? shape.stroke : shape.fill, ink);
+                const Paint& paint = stroke ? shape.stroke : shape.fill;
+                Ink kind = inkOf(paint, ink);
                 if (kind == Ink::none) {
                     continue;
                 }
@@ -257,28 +323,29 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                 if (area.empty()) {
                     continue;
                 }
-                // Neighbouring layers of one class and part join first: their order among
-                // themselves shows nowhere.
-                if (!layers->empty() && layers->back().ink == kind &&
-                    layers->back().part == static_cast<int>(part)) {
-                    Paths& joined = layers->back().area;
-                    joined.insert(joined.end(), area.begin(), area.end());
+                std::vector<Layer> mixed;
+                if (translucent(paint)) {
+                    mixed = mixedOver(*layers, static_cast<int>(part), paint, ink, std::move(area));
                 } else {
-                    layers->push_back({static_cast<int>(part), kind, std::move(area)});
+                    mixed.push_back({static_cast<int>(part), kind, std::move(area),
+                                     seenOver(paint, whiteTint)});
+                }
+                for (Layer& layer : mixed) {
+                    // Neighbouring layers of one class and part join first: their order among
+                    // themselves shows nowhere.
+                    Layer* last = layers->empty() ? nullptr : &layers->back();
+                    if (last != nullptr && last->ink == layer.ink && last->part == layer.part &&
+                        (!mixing || (last->tint.r == layer.tint.r && last->tint.g == layer.tint.g &&
+                                     last->tint.b == layer.tint.b))) {
+                        last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
+                    } else {
+                        layers->push_back(std::move(layer));
+                    }
                 }
             }
         }
     }
     return true;
-}
-
-IntRect joinBoxes(const IntRect& a, const IntRect& b) {
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-bool boxesMeet(const IntRect& a, const IntRect& b) {
-    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
 
 // From the top layer down: each shows what the layers above leave uncovered; white shows
@@ -358,10 +425,10 @@ double pathsArea(const Paths& paths) {
 }
 
 RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double tolerance, bool simplify,
-                       const Path* bound, bool join) {
+                       const Placement& placement, const RegionOptions& options) {
     RegionRun run;
-    Stage stage{tolerance, simplify, fullWindow, &run.notes, 0};
+    const Path* bound = options.bound;
+    Stage stage{options.tolerance, options.simplify, fullWindow, &run.notes, 0};
     if (bound != nullptr && !bound->empty()) {
         // A margin keeps the window's own edges off the bound.
         stage.window = {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
@@ -385,7 +452,7 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                     all.insert(all.end(), region.paths.begin(), region.paths.end());
                 }
             }
-            Paths joined = !join ? std::move(all)
+            Paths joined = !options.join ? std::move(all)
                            : bound != nullptr
                                ? combine(ctIntersection, all, {*bound}, pftNonZero, true)
                                : combine(ctUnion, all, {}, pftNonZero, true);
