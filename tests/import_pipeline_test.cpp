@@ -177,6 +177,54 @@ TEST(ImportPipeline, TransformsScaleFillsAndStrokes) {
     }
 }
 
+// Joins as SVG draws them, measured against a red 10 x 10 square: two strokes of width 10
+// meeting at an apex whose miter is 2.24 widths long. A miter within its limit adds the inner
+// overlap d^2 cot(a/2) back, a bevel only the triangle d^2 sin(a) / 2, a miter past its limit
+// too. Dots: round caps a disc, square caps a square turned with the user space, butt none.
+TEST(ImportPipeline, JoinsAndDotsAreDrawnAsSvgDrawsThem) {
+    Subpath apex{{-40, 180}, {{false, {}, {}, {0, 100}}, {false, {}, {}, {40, 180}}}, false};
+    double d = 5, strips = 2 * std::hypot(40, 80) * 2 * d, half = std::atan2(40, 80);
+    double overlap = d * d / std::tan(half), bevel = d * d * std::sin(2 * half) / 2;
+    struct Case {
+        LineJoin join;
+        double limit, area;
+    } cases[] = {{LineJoin::miter, 4, strips},
+                 {LineJoin::miter, 2, strips - overlap + bevel},
+                 {LineJoin::bevel, 4, strips - overlap + bevel},
+                 {LineJoin::round, 4, strips - overlap + d * d * (M_PI - 2 * half) / 2}};
+    for (const Case& one : cases) {
+        Shape stroke = stroked(apex, 2 * d, LineCap::butt);
+        stroke.lineJoin = one.join;
+        stroke.miterLimit = one.limit;
+        Logo logo = importLogo({drawingOf({filled({rect(-80, 0, 10, 10)}, red), stroke})});
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        EXPECT_NEAR(logo.darkArea / logo.redArea, one.area / 100, 0.003 * one.area / 100)
+            << int(one.join) << " " << one.limit;
+    }
+
+    for (LineCap cap : {LineCap::round, LineCap::square, LineCap::butt}) {
+        Shape dot = stroked({{3, 3}, {}, true}, 2, cap);
+        dot.transform = {std::cos(0.5), std::sin(0.5), -std::sin(0.5), std::cos(0.5), 10, 0};
+        Logo logo = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), dot})});
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        double expected = cap == LineCap::round ? M_PI : cap == LineCap::square ? 4 : 0;
+        EXPECT_NEAR(logo.darkArea / logo.redArea, expected, 0.01 * expected + 1e-9) << int(cap);
+        if (cap == LineCap::square) {
+            // Turned by 0.5 rad: its corners reach (cos 0.5 + sin 0.5) half-sides out.
+            long long x0 = LLONG_MAX, x1 = LLONG_MIN;
+            for (const Section& s : logo.sections) {
+                bool dark = s.tp || s.id > 3;
+                for (const auto& p : s.points) {
+                    x0 = dark ? std::min(x0, p.X) : x0;
+                    x1 = dark ? std::max(x1, p.X) : x1;
+                }
+            }
+            double side = std::sqrt(logo.redArea) * 2; // the red unit square's side, doubled
+            EXPECT_NEAR((x1 - x0) * 1e-4, side * (std::cos(0.5) + std::sin(0.5)), 0.01 * side);
+        }
+    }
+}
+
 TEST(ImportPipeline, HalfDiscArcKeepsItsArea) {
     Subpath half{{2, 0}, {}, true};
     double k = kappa * 2;

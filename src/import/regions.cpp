@@ -4,6 +4,7 @@
 #include "regions.h"
 
 #include "flatten.h"
+#include "stroke.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,18 +78,31 @@ Paths fillArea(const Shape& shape, const Matrix& m, Stage& stage) {
 }
 
 JoinType joinType(LineJoin join) {
-    // Clipper squares off a bevel (and a miter past its limit) at the full half width.
+    // Bevels and miters past their limit never reach the offset: they are built apart.
     return join == LineJoin::round ? jtRound : join == LineJoin::miter ? jtMiter : jtSquare;
 }
 
+// Where a subpath's centre lines go: the offset, or the polygons of outlines of their own.
+struct Widening {
+    ClipperOffset* offset;
+    Paths* own;
+    StrokeStyle style;
+    Point direction; // a dot's square cap faces this way
+};
+
 // Adds the subpath's centre line to the offset; open subpaths of one point are dots.
-void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool closed) {
+void addCentreLine(Widening& widening, Path line, const Shape& shape, bool closed) {
     while (closed && line.size() > 1 && line.back() == line.front()) {
         line.pop_back();
     }
     if (line.empty()) {
         return;
     }
+    if (needsOwnOutline(line, closed, widening.style)) {
+        addOwnOutline(line, closed, widening.style, widening.direction, widening.own);
+        return;
+    }
+    ClipperOffset* offset = widening.offset;
     JoinType join = joinType(shape.lineJoin);
     if (closed && line.size() > 1) {
         offset->AddPath(line, join, etClosedLine);
@@ -146,6 +160,13 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
         return {};
     }
     ClipperOffset offset(miterLimitOf(shape), std::max(tolerance, 0.25));
+    Paths ownOutlines;
+    // A dot's square faces the user space's x axis.
+    Point xAxis = uniform ? Point{m.a, m.b} : Point{1, 0};
+    Widening widening{&offset, &ownOutlines,
+                      StrokeStyle{shape.lineJoin, shape.lineCap, delta, miterLimitOf(shape),
+                                  std::max(tolerance, 0.25)},
+                      xAxis};
     std::vector<Polyline> lines;
     std::vector<bool> closed;
     Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
@@ -179,13 +200,13 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
             p = {(p.x - centre.x) * scale, (p.y - centre.y) * scale};
         }
         if (withinWindow(lines[i], uniform ? stage.window : fullWindow)) {
-            addCentreLine(&offset, rounded(lines[i]), shape, closed[i]);
+            addCentreLine(widening, rounded(lines[i]), shape, closed[i]);
         } else if (uniform) {
             if (closed[i]) {
                 lines[i].push_back(lines[i].front());
             }
             for (const Polyline& run : clipLineToWindow(lines[i], stage.window, reach)) {
-                addCentreLine(&offset, rounded(run), shape, false);
+                addCentreLine(widening, rounded(run), shape, false);
             }
         } else {
             notes->push_back(at(shape) + " has a stroke reaching far beyond the view: left out");
@@ -198,6 +219,10 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
     } catch (const clipperException&) {
         notes->push_back(at(shape) + " has a stroke that cannot be widened: left out");
         return {};
+    }
+    if (!ownOutlines.empty()) {
+        area.insert(area.end(), ownOutlines.begin(), ownOutlines.end());
+        area = combine(ctUnion, area, {}, pftNonZero);
     }
     return uniform ? area : mapOwnSpace(area, m, scale, centre, stage.window);
 }
