@@ -302,6 +302,11 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     Logo plain = importLogo({drawingOf(dots)});
     ASSERT_EQ(plain.status, importWritten) << plain.report;
     EXPECT_EQ(plain.redArea, 0);
+    // Four points a dot: thinned to inscribed squares they would keep 2/pi of their area;
+    // the thinning gives much of it back, never more than the dots hold.
+    double dotsArea = 400 * M_PI * 0.4 * 0.4 * unitArea(plain, 19.8);
+    EXPECT_GT(plain.darkArea, 0.75 * dotsArea) << plain.report;
+    EXPECT_LT(plain.darkArea, 1.01 * dotsArea) << plain.report;
 }
 
 TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {
