@@ -1,6 +1,7 @@
 // The importer's geometry: drawings built here go through buildLogo, and the written file is
 // read back by the program's reader and by check. One helper holds every property a written
 // logo must have; each case adds what its drawing should look like.
+#include "fit.h"
 #include "import.h"
 #include "logo_properties.h"
 #include "outline.h"
@@ -61,14 +62,15 @@ const Colour red{220, 20, 30}, black{20, 20, 20}, white{255, 255, 255};
 // about (but the reserved empty red sections), both tables within their slots, every
 // section convex with area, no two overlapping, no corner on another's edge, every point
 // in view.
-Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {}) {
+Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {},
+                const BuildOptions& options = {}, BuildSummary* summary = nullptr) {
     std::vector<Part> parts;
     for (const Drawing& drawing : drawings) {
         parts.push_back({parts.empty() ? "mark" : "name", drawing});
     }
     std::ostringstream out, err;
     Logo logo;
-    logo.status = buildLogo(parts, ink, out, err);
+    logo.status = buildLogo(parts, ink, out, err, options, summary);
     logo.text = out.str();
     logo.report = err.str();
     if (logo.status != importWritten) {
@@ -291,19 +293,64 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
         dots.push_back(filled({circle(i % 20, i / 20, 0.4)}, black));
     }
     Drawing name = drawingOf({filled({rect(5, 5, 10, 2)}, red)});
-    Logo logo = importLogo({drawingOf(dots), name});
+    BuildOptions anyFidelity;
+    anyFidelity.minFidelity = 0;
+    Logo logo = importLogo({drawingOf(dots), name}, {}, anyFidelity);
     ASSERT_EQ(logo.status, importWritten) << logo.report;
     // Dark pieces take P ids here, so the red rectangle is split to keep the red ids.
     expectReportedArea(logo);
     EXPECT_GT(logo.redArea, 0);
     EXPECT_NE(logo.report.find("name: "), std::string::npos) << logo.report;
 
-    // No red and more than the TP table holds: the red ids stay empty.
-    Logo plain = importLogo({drawingOf(dots)});
+    // No red and more than the TP table holds: the red ids stay empty. Four points a dot
+    // fall far below the fidelity floor, which refuses them and says how far.
+    Logo refused = importLogo({drawingOf(dots)});
+    EXPECT_EQ(refused.status, importNothing);
+    EXPECT_NE(refused.report.find("below 0.9700"), std::string::npos) << refused.report;
+    EXPECT_NE(refused.report.find("--min-fidelity 0."), std::string::npos) << refused.report;
+    BuildSummary summary;
+    Logo plain = importLogo({drawingOf(dots)}, {}, anyFidelity, &summary);
     ASSERT_EQ(plain.status, importWritten) << plain.report;
     EXPECT_EQ(plain.redArea, 0);
-    // Four points a dot: thinned to inscribed squares they would keep 2/pi of their area;
-    // the thinning gives much of it back, never more than the dots hold.
+    EXPECT_NE(plain.report.find("fidelity: mark 0."), std::string::npos) << plain.report;
+    // The reported fidelity is the written sections' overlap over union with the true
+    // circles, placed as the import placed them.
+    std::vector<Part> parts{{"mark", drawingOf(dots)}};
+    Placement placement;
+    int broken;
+    ASSERT_TRUE(fitView(parts, {}, fitRadius, &placement, &broken));
+    ClipperLib::Paths circles, written;
+    for (int i = 0; i < 400; ++i) {
+        ClipperLib::Path circle;
+        for (int k = 0; k < 256; ++k) {
+            double x = i % 20 + 0.4 * std::cos(k * M_PI / 128);
+            double y = i / 20 + 0.4 * std::sin(k * M_PI / 128);
+            circle.push_back({std::llround(placement.scale * x + placement.x0),
+                              std::llround(-placement.scale * y + placement.y0)});
+        }
+        circles.push_back(circle);
+    }
+    for (const Section& section : plain.sections) {
+        written.push_back(section.points);
+    }
+    auto areaOf = [](ClipperLib::ClipType type, const ClipperLib::Paths& a,
+                     const ClipperLib::Paths& b) {
+        ClipperLib::Clipper clipper;
+        clipper.AddPaths(a, ClipperLib::ptSubject, true);
+        clipper.AddPaths(b, ClipperLib::ptClip, true);
+        ClipperLib::Paths result;
+        clipper.Execute(type, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        double sum = 0;
+        for (const ClipperLib::Path& path : result) {
+            sum += ClipperLib::Area(path);
+        }
+        return sum;
+    };
+    double iou = areaOf(ClipperLib::ctIntersection, circles, written) /
+                 areaOf(ClipperLib::ctUnion, circles, written);
+    EXPECT_NEAR(summary.fidelity, iou, 0.005);
+    EXPECT_GT(iou, 0.7); // inscribed squares would make 2/pi
+    // Coarse as it is, the thinning gives back much of the area of the points it drops.
     double dotsArea = 400 * M_PI * 0.4 * 0.4 * unitArea(plain, 19.8);
     EXPECT_GT(plain.darkArea, 0.75 * dotsArea) << plain.report;
     EXPECT_LT(plain.darkArea, 1.01 * dotsArea) << plain.report;

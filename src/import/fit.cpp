@@ -107,6 +107,7 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
     if (regions.overflow) {
         return result;
     }
+    result.regions = regions.regions;
     size_t corners = 0;
     for (const Region& region : regions.regions) {
         result.regionArea += pathsArea(region.paths);
@@ -165,15 +166,37 @@ bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
     }
 }
 
+namespace {
+
+// The regions the written logo is measured against: at the finest tolerance, or as fine as
+// a run may hold.
+std::vector<Region> finestDrawing(const std::vector<Part>& parts, const InkRules& ink,
+                                  const Placement& placement, const Attempt& finestTry) {
+    if (!finestTry.regions.empty()) {
+        return finestTry.regions;
+    }
+    static const ClipperLib::Path disc = viewDisc();
+    for (double tolerance = finest * 4; tolerance <= coarsest; tolerance *= 4) {
+        RegionRun run = paintRegions(parts, ink, placement, {tolerance, false, &disc});
+        if (!run.overflow) {
+            return run.regions;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 Attempt fittingAttempt(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double* visibleArea, std::ostream* out,
+                       const Placement& placement, std::vector<Region>* drawing, std::ostream* out,
                        std::chrono::steady_clock::time_point started) {
     Progress progress{out, started};
     Attempt finestTry = tell(attempt(parts, ink, placement, finest, false), progress);
-    *visibleArea = finestTry.regionArea;
     if (finestTry.fits) {
+        *drawing = finestTry.regions;
         return finestTry;
     }
+    *drawing = finestDrawing(parts, ink, placement, finestTry);
     Attempt coarse = tell(attempt(parts, ink, placement, coarsest, false), progress);
     if (coarse.fits) {
         return search(parts, ink, placement, finest, std::move(coarse), progress);

@@ -11,6 +11,7 @@ struct ImportOptions {
     std::string font = "DejaVu Sans:bold"; // a fontconfig pattern or a font file's path
     std::vector<std::string> red;          // fill colours forced into the red class (--red)
     std::vector<std::string> dark;         // fill colours forced into the dark class (--dark)
+    double minFidelity = 0.97;             // written logos nearer the drawing than this only
 };
 
 // Exit statuses of import.

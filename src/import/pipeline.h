@@ -20,7 +20,23 @@ struct Part {
     Drawing drawing;
 };
 
+// Below this share of the drawing (the exact area of overlap over the area of union, per
+// part) a written logo is refused unless the caller lowers it.
+constexpr double defaultMinFidelity = 0.97;
+
+struct BuildOptions {
+    double minFidelity = defaultMinFidelity;
+};
+
+// What a build wrote: the points of each table and how near the logo is to the drawing
+// (overlap over union of all parts; -1 when nothing was written).
+struct BuildSummary {
+    int pPoints = 0, tpPoints = 0;
+    double fidelity = -1;
+};
+
 // Writes logo.txt on out and the report on err. Returns importWritten, or importNothing with
-// a message when nothing is visible or it cannot fit the tables.
+// a message when nothing is visible, it cannot fit the tables, or it would fall below the
+// fidelity floor. summary (when given) gets what was written.
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
-              std::ostream& err);
+              std::ostream& err, const BuildOptions& options = {}, BuildSummary* summary = nullptr);

@@ -4,6 +4,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -14,7 +15,8 @@ const char* const usage =
     "usage: logotipo-outline check [FILE]\n"
     "       logotipo-outline format [FILE]\n"
     "       logotipo-outline import [--red COLOURS] [--dark COLOURS]\n"
-    "                               [--text NAME]... [--font FONT] [FILE.svg]\n"
+    "                               [--text NAME]... [--font FONT] [--min-fidelity X]\n"
+    "                               [FILE.svg]\n"
     "       logotipo-outline --help\n";
 
 const char* const help =
@@ -63,8 +65,12 @@ const char* const help =
     "               other fills are dark. Only three convex pieces can be red: the three\n"
     "               largest are, the rest is drawn dark. The drawing is scaled and centred\n"
     "               into the view; curves are flattened as finely as the 839 points of each\n"
-    "               table allow. The report on standard error gives the tolerance, the\n"
-    "               points and pieces of each part, the red area kept and the area drawn.\n"
+    "               table allow, keeping each curve's area. Translucent paint is mixed\n"
+    "               with what lies under it, as a viewer shows it. The report on standard\n"
+    "               error gives the tolerance, the points and pieces of each part, the red\n"
+    "               area kept, the area drawn and each part's fidelity: the exact area of\n"
+    "               overlap of the written sections with the drawing over that of their\n"
+    "               union. A logo with a part below the floor is refused.\n"
     "               Text, images and filters in the SVG are left out, a line each.\n"
     "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
     "                   draw red whatever their hue; may be repeated\n"
@@ -72,8 +78,10 @@ const char* const help =
     "  --text NAME      a line of the name (\\n in NAME or more --text options: more lines)\n"
     "  --font FONT      a fontconfig pattern or a font file (default \"DejaVu Sans:bold\");\n"
     "                   a family that is not installed is refused\n"
-    "               Exit status: 0 written, 1 nothing visible or too detailed to fit, 2 a\n"
-    "               malformed file (with its line), a missing font or glyph, a usage error.\n"
+    "  --min-fidelity X the fidelity floor, 0 to 1 (default 0.97)\n"
+    "               Exit status: 0 written, 1 nothing visible, too detailed to fit or\n"
+    "               below the fidelity floor, 2 a malformed file (with its line), a missing\n"
+    "               font or glyph, a usage error.\n"
     "\n"
     "Usage errors exit with status 2.\n";
 
@@ -131,7 +139,8 @@ int runImport(int count, char** args) {
     for (int i = 0; i < count; ++i) {
         const char* arg = args[i];
         bool valued = std::strcmp(arg, "--text") == 0 || std::strcmp(arg, "--font") == 0 ||
-                      std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0;
+                      std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0 ||
+                      std::strcmp(arg, "--min-fidelity") == 0;
         if (valued) {
             if (i + 1 == count) {
                 return usageError((std::string(arg) + " needs a value").c_str());
@@ -141,6 +150,13 @@ int runImport(int count, char** args) {
                 options.text.push_back(value);
             } else if (std::strcmp(arg, "--font") == 0) {
                 options.font = value;
+            } else if (std::strcmp(arg, "--min-fidelity") == 0) {
+                char* end = nullptr;
+                options.minFidelity = std::strtod(value, &end);
+                if (end == value || *end != '\0' || !(options.minFidelity >= 0) ||
+                    options.minFidelity > 1) {
+                    return usageError("--min-fidelity needs a number from 0 to 1");
+                }
             } else {
                 (std::strcmp(arg, "--red") == 0 ? options.red : options.dark).push_back(value);
             }
