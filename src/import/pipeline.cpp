@@ -41,34 +41,35 @@ struct Fidelity {
     int worst = 0; // the part furthest from its drawing
 };
 
-double overlapOverUnion(const ClipperLib::Paths& drawn, const ClipperLib::Paths& written) {
-    double both = pathsArea(combine(ClipperLib::ctIntersection, drawn, written));
-    double either = pathsArea(combine(ClipperLib::ctUnion, drawn, written));
-    return either > 0 ? both / either : 1;
-}
-
+// Regions never overlap (a later layer covers an earlier one), nor do written pieces: the
+// union's area is the sum of both less their overlap, which alone needs the clipper.
 Fidelity fidelityOf(size_t partCount, const std::vector<Region>& drawing, const Layout& layout) {
     std::vector<ClipperLib::Paths> drawn(partCount), written(partCount);
+    std::vector<double> drawnArea(partCount, 0), writtenArea(partCount, 0);
     for (const Region& region : drawing) {
         ClipperLib::Paths& paths = drawn[region.part];
         paths.insert(paths.end(), region.paths.begin(), region.paths.end());
+        drawnArea[region.part] += pathsArea(region.paths);
     }
     for (const auto* list : {&layout.red, &layout.pDark, &layout.tpDark}) {
         for (const Piece& piece : *list) {
             written[piece.part].push_back(piece.points);
+            writtenArea[piece.part] += ClipperLib::Area(piece.points);
         }
     }
     Fidelity fidelity;
-    ClipperLib::Paths allDrawn, allWritten;
+    double overlaps = 0, unions = 0;
     for (size_t part = 0; part < partCount; ++part) {
-        fidelity.parts.push_back(overlapOverUnion(drawn[part], written[part]));
+        double both = pathsArea(combine(ClipperLib::ctIntersection, drawn[part], written[part]));
+        double either = drawnArea[part] + writtenArea[part] - both;
+        fidelity.parts.push_back(either > 0 ? both / either : 1);
         if (fidelity.parts[part] < fidelity.parts[fidelity.worst]) {
             fidelity.worst = static_cast<int>(part);
         }
-        allDrawn.insert(allDrawn.end(), drawn[part].begin(), drawn[part].end());
-        allWritten.insert(allWritten.end(), written[part].begin(), written[part].end());
+        overlaps += both;
+        unions += either;
     }
-    fidelity.overall = overlapOverUnion(allDrawn, allWritten);
+    fidelity.overall = unions > 0 ? overlaps / unions : 1;
     return fidelity;
 }
 
