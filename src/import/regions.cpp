@@ -316,8 +316,10 @@ std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const P
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
                  Stage& stage, std::vector<Layer>* layers) {
     Matrix grid = gridMatrix(placement);
-    // Layers of one class join only when no translucent paint needs their own tints.
+    // Translucent paint is mixed with the layers as painted, each with its own tint; the
+    // layers to show join by class.
     bool mixing = anyTranslucent(parts);
+    std::vector<Layer> painted;
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
         Paths clip;
@@ -350,18 +352,19 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                 }
                 std::vector<Layer> mixed;
                 if (translucent(paint)) {
-                    mixed = mixedOver(*layers, static_cast<int>(part), paint, ink, std::move(area));
+                    mixed = mixedOver(painted, static_cast<int>(part), paint, ink, std::move(area));
                 } else {
                     mixed.push_back({static_cast<int>(part), kind, std::move(area),
                                      seenOver(paint, whiteTint)});
+                }
+                if (mixing) {
+                    painted.insert(painted.end(), mixed.begin(), mixed.end());
                 }
                 for (Layer& layer : mixed) {
                     // Neighbouring layers of one class and part join first: their order among
                     // themselves shows nowhere.
                     Layer* last = layers->empty() ? nullptr : &layers->back();
-                    if (last != nullptr && last->ink == layer.ink && last->part == layer.part &&
-                        (!mixing || (last->tint.r == layer.tint.r && last->tint.g == layer.tint.g &&
-                                     last->tint.b == layer.tint.b))) {
+                    if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
                         last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
                     } else {
                         layers->push_back(std::move(layer));
