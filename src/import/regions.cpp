@@ -246,7 +246,8 @@ struct Layer {
     int part;
     Ink ink;
     Paths area;
-    Tint tint; // what it shows, for translucent paint over it
+    Tint tint;         // what it shows, for translucent paint over it
+    bool shows = true; // false: it leaves the class under it as it was
 };
 
 IntRect joinBoxes(const IntRect& a, const IntRect& b) {
@@ -283,16 +284,17 @@ bool anyTranslucent(const std::vector<Part>& parts) {
 
 // A translucent paint over the layers so far: split by the topmost layer under each part of
 // it, each piece mixed with that layer's tint, the rest with the white background. A piece
-// that leaves the class under it as it was is left out: it changes nothing that shows, and
-// the many pieces it would make cost far more to join than the tint it would carry is worth.
+// that leaves the class under it as it was changes nothing that shows: it is kept for its
+// tint alone, since many such pieces cost far more to join than they show.
 std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const Paint& paint,
                              const InkRules& ink, Paths area) {
     std::vector<Layer> pieces;
-    auto add = [&](Paths piece, const Tint& under) {
+    auto add = [&](Paths piece, const Tint& under, const Layer* below) {
         Tint seen = seenOver(paint, under);
         Ink kind = inkOfSeen(paint, seen, ink);
         if (kind != Ink::none && !piece.empty()) {
-            pieces.push_back({part, kind, std::move(piece), seen});
+            bool shows = below == nullptr || kind != below->ink || below->part != part;
+            pieces.push_back({part, kind, std::move(piece), seen, shows});
         }
     };
     area = combine(ctUnion, area, {});
@@ -301,13 +303,10 @@ std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const P
         if (under.area.empty() || !boxesMeet(boxOf(area), boxOf(under.area))) {
             continue;
         }
-        Tint seen = seenOver(paint, under.tint);
-        if (inkOfSeen(paint, seen, ink) != under.ink || under.part != part) {
-            add(combine(ctIntersection, area, under.area), under.tint);
-        }
+        add(combine(ctIntersection, area, under.area), under.tint, &under);
         area = combine(ctDifference, area, under.area);
     }
-    add(std::move(area), whiteTint);
+    add(std::move(area), whiteTint, nullptr);
     return pieces;
 }
 
@@ -361,6 +360,9 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                     painted.insert(painted.end(), mixed.begin(), mixed.end());
                 }
                 for (Layer& layer : mixed) {
+                    if (!layer.shows) {
+                        continue;
+                    }
                     // Neighbouring layers of one class and part join first: their order among
                     // themselves shows nowhere.
                     Layer* last = layers->empty() ? nullptr : &layers->back();
