@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -44,6 +46,18 @@ Logo importExample(const std::string& name, ImportOptions options = {}) {
     EXPECT_EQ(logo.status, importWritten) << logo.report;
     examineLogo(logo);
     return logo;
+}
+
+// The area of the box round every section.
+double areaOfBounds(const Logo& logo) {
+    long long x0 = LLONG_MAX, x1 = LLONG_MIN, y0 = LLONG_MAX, y1 = LLONG_MIN;
+    for (const Section& s : logo.sections) {
+        for (const auto& p : s.points) {
+            x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
+            y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+        }
+    }
+    return (x1 - x0) * 1e-4 * (y1 - y0) * 1e-4;
 }
 
 // Mean x of the sections of one colour, weighted by area.
@@ -122,6 +136,14 @@ TEST(Import, TranslucentPaintMixesWithWhatLiesUnder) {
     ASSERT_EQ(half.logo.status, importWritten) << half.logo.report;
     // Red 2 x 2 over the black, dark the rest of the black and 2 x 2 beside it.
     EXPECT_NEAR(half.logo.darkArea / half.logo.redArea, 4, 0.01);
+
+    // Four half-opaque whites over black mix to 239 of 255: a hole, as a viewer shows it.
+    std::string veil = "<rect x='1' y='1' width='2' height='2' fill='#fff' opacity='0.5'/>";
+    Imported veiled = importFile("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 4 4'>"
+                                 "<rect width='4' height='4'/>" +
+                                 veil + veil + veil + veil + "</svg>");
+    ASSERT_EQ(veiled.logo.status, importWritten) << veiled.logo.report;
+    EXPECT_NEAR(veiled.logo.darkArea / areaOfBounds(veiled.logo), 12.0 / 16, 0.01);
 }
 
 TEST(Import, ExamplesImportCleanAloneAndWithAName) {
