@@ -99,10 +99,14 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     }
     std::vector<double> seconds;
     int status = 0;
+    // Measured whatever its fidelity, which is printed.
+    BuildOptions anyFidelity;
+    anyFidelity.minFidelity = 0;
+    ImportSummary summary;
     for (int run = 0; run < 5; ++run) {
         std::ostringstream out, err;
         auto start = std::chrono::steady_clock::now();
-        status = buildLogo(parts, {}, out, err);
+        status = buildLogo(parts, {}, out, err, anyFidelity, &summary);
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
@@ -110,18 +114,18 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     if (folder != nullptr) {
         std::ofstream file(std::string(folder) + "/" + name + ".txt");
         std::ostringstream report;
-        buildLogo(parts, {}, file, report);
+        buildLogo(parts, {}, file, report, anyFidelity);
         std::printf("%s", report.str().c_str());
     }
     // The same stages again, to see the pieces of the chosen tolerance.
     Placement placement;
     int broken;
     fitView(parts, {}, fitRadius, &placement, &broken);
-    double visible;
-    Attempt chosen = fittingAttempt(parts, {}, placement, &visible);
+    std::vector<Region> drawing;
+    Attempt chosen = fittingAttempt(parts, {}, placement, &drawing);
     int reflex = 0, outlines = 0;
     for (const Region& region :
-         paintRegions(parts, {}, placement, chosen.tolerance, chosen.thinned).regions) {
+         paintRegions(parts, {}, placement, {chosen.tolerance, chosen.thinned}).regions) {
         for (const ClipperLib::Path& path : region.paths) {
             outlines += ClipperLib::Orientation(path);
             size_t n = path.size();
@@ -134,9 +138,10 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     const Layout& layout = chosen.layout;
     std::printf("%-9s %6d segments  status %d  median %7.1f ms (min %7.1f, max %7.1f)\n", name,
                 segments, status, 1e3 * seconds[2], 1e3 * seconds[0], 1e3 * seconds[4]);
-    std::printf("          tolerance %.5f%s; P %d, TP %d points\n", chosen.tolerance * gridUnit,
-                chosen.thinned ? " (thinned)" : "",
-                pointCount(layout.red) + pointCount(layout.pDark), pointCount(layout.tpDark));
+    std::printf("          tolerance %.5f%s; P %d, TP %d points; fidelity %.4f\n",
+                chosen.tolerance * gridUnit, chosen.thinned ? " (thinned)" : "",
+                pointCount(layout.red) + pointCount(layout.pDark), pointCount(layout.tpDark),
+                summary.fidelity);
     std::printf("          %zu pieces from %d triangles; lower bound %d (%d reflex corners, %d "
                 "outlines)\n",
                 chosen.pieces.pieces.size(), chosen.pieces.triangles, (reflex + 1) / 2 + outlines,

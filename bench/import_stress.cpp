@@ -100,7 +100,9 @@ int main(int argc, char** argv) {
     for (int n = 0; n < count; ++n) {
         std::vector<Part> parts{{"mark", randomDrawing(random)}};
         std::ostringstream out, err;
-        if (buildLogo(parts, {}, out, err) != importWritten) {
+        BuildOptions anyFidelity; // every drawing that fits is checked, however coarse
+        anyFidelity.minFidelity = 0;
+        if (buildLogo(parts, {}, out, err, anyFidelity) != importWritten) {
             continue;
         }
         ++written;

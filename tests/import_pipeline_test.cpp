@@ -1,6 +1,7 @@
 // The importer's geometry: drawings built here go through buildLogo, and the written file is
 // read back by the program's reader and by check. One helper holds every property a written
 // logo must have; each case adds what its drawing should look like.
+#include "fit.h"
 #include "import.h"
 #include "logo_properties.h"
 #include "outline.h"
@@ -61,14 +62,15 @@ const Colour red{220, 20, 30}, black{20, 20, 20}, white{255, 255, 255};
 // about (but the reserved empty red sections), both tables within their slots, every
 // section convex with area, no two overlapping, no corner on another's edge, every point
 // in view.
-Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {}) {
+Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {},
+                const BuildOptions& options = {}, ImportSummary* summary = nullptr) {
     std::vector<Part> parts;
     for (const Drawing& drawing : drawings) {
         parts.push_back({parts.empty() ? "mark" : "name", drawing});
     }
     std::ostringstream out, err;
     Logo logo;
-    logo.status = buildLogo(parts, ink, out, err);
+    logo.status = buildLogo(parts, ink, out, err, options, summary);
     logo.text = out.str();
     logo.report = err.str();
     if (logo.status != importWritten) {
@@ -177,6 +179,54 @@ TEST(ImportPipeline, TransformsScaleFillsAndStrokes) {
     }
 }
 
+// Joins as SVG draws them, measured against a red 10 x 10 square: two strokes of width 10
+// meeting at an apex whose miter is 2.24 widths long. A miter within its limit adds the inner
+// overlap d^2 cot(a/2) back, a bevel only the triangle d^2 sin(a) / 2, a miter past its limit
+// too. Dots: round caps a disc, square caps a square turned with the user space, butt none.
+TEST(ImportPipeline, JoinsAndDotsAreDrawnAsSvgDrawsThem) {
+    Subpath apex{{-40, 180}, {{false, {}, {}, {0, 100}}, {false, {}, {}, {40, 180}}}, false};
+    double d = 5, strips = 2 * std::hypot(40, 80) * 2 * d, half = std::atan2(40, 80);
+    double overlap = d * d / std::tan(half), bevel = d * d * std::sin(2 * half) / 2;
+    struct Case {
+        LineJoin join;
+        double limit, area;
+    } cases[] = {{LineJoin::miter, 4, strips},
+                 {LineJoin::miter, 2, strips - overlap + bevel},
+                 {LineJoin::bevel, 4, strips - overlap + bevel},
+                 {LineJoin::round, 4, strips - overlap + d * d * (M_PI - 2 * half) / 2}};
+    for (const Case& one : cases) {
+        Shape stroke = stroked(apex, 2 * d, LineCap::butt);
+        stroke.lineJoin = one.join;
+        stroke.miterLimit = one.limit;
+        Logo logo = importLogo({drawingOf({filled({rect(-80, 0, 10, 10)}, red), stroke})});
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        EXPECT_NEAR(logo.darkArea / logo.redArea, one.area / 100, 0.003 * one.area / 100)
+            << int(one.join) << " " << one.limit;
+    }
+
+    for (LineCap cap : {LineCap::round, LineCap::square, LineCap::butt}) {
+        Shape dot = stroked({{3, 3}, {}, true}, 2, cap);
+        dot.transform = {std::cos(0.5), std::sin(0.5), -std::sin(0.5), std::cos(0.5), 10, 0};
+        Logo logo = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), dot})});
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        double expected = cap == LineCap::round ? M_PI : cap == LineCap::square ? 4 : 0;
+        EXPECT_NEAR(logo.darkArea / logo.redArea, expected, 0.01 * expected + 1e-9) << int(cap);
+        if (cap == LineCap::square) {
+            // Turned by 0.5 rad: its corners reach (cos 0.5 + sin 0.5) half-sides out.
+            long long x0 = LLONG_MAX, x1 = LLONG_MIN;
+            for (const Section& s : logo.sections) {
+                bool dark = s.tp || s.id > 3;
+                for (const auto& p : s.points) {
+                    x0 = dark ? std::min(x0, p.X) : x0;
+                    x1 = dark ? std::max(x1, p.X) : x1;
+                }
+            }
+            double side = std::sqrt(logo.redArea) * 2; // the red unit square's side, doubled
+            EXPECT_NEAR((x1 - x0) * 1e-4, side * (std::cos(0.5) + std::sin(0.5)), 0.01 * side);
+        }
+    }
+}
+
 TEST(ImportPipeline, HalfDiscArcKeepsItsArea) {
     Subpath half{{2, 0}, {}, true};
     double k = kappa * 2;
@@ -243,17 +293,67 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
         dots.push_back(filled({circle(i % 20, i / 20, 0.4)}, black));
     }
     Drawing name = drawingOf({filled({rect(5, 5, 10, 2)}, red)});
-    Logo logo = importLogo({drawingOf(dots), name});
+    BuildOptions anyFidelity;
+    anyFidelity.minFidelity = 0;
+    Logo logo = importLogo({drawingOf(dots), name}, {}, anyFidelity);
     ASSERT_EQ(logo.status, importWritten) << logo.report;
     // Dark pieces take P ids here, so the red rectangle is split to keep the red ids.
     expectReportedArea(logo);
     EXPECT_GT(logo.redArea, 0);
     EXPECT_NE(logo.report.find("name: "), std::string::npos) << logo.report;
 
-    // No red and more than the TP table holds: the red ids stay empty.
-    Logo plain = importLogo({drawingOf(dots)});
+    // No red and more than the TP table holds: the red ids stay empty. Four points a dot
+    // fall far below the fidelity floor, which refuses them and says how far.
+    Logo refused = importLogo({drawingOf(dots)});
+    EXPECT_EQ(refused.status, importNothing);
+    EXPECT_NE(refused.report.find("below 0.9700"), std::string::npos) << refused.report;
+    EXPECT_NE(refused.report.find("--min-fidelity 0."), std::string::npos) << refused.report;
+    ImportSummary summary;
+    Logo plain = importLogo({drawingOf(dots)}, {}, anyFidelity, &summary);
     ASSERT_EQ(plain.status, importWritten) << plain.report;
     EXPECT_EQ(plain.redArea, 0);
+    EXPECT_NE(plain.report.find("fidelity: mark 0."), std::string::npos) << plain.report;
+    // The reported fidelity is the written sections' overlap over union with the true
+    // circles, placed as the import placed them.
+    std::vector<Part> parts{{"mark", drawingOf(dots)}};
+    Placement placement;
+    int broken;
+    ASSERT_TRUE(fitView(parts, {}, fitRadius, &placement, &broken));
+    ClipperLib::Paths circles, written;
+    for (int i = 0; i < 400; ++i) {
+        ClipperLib::Path circle;
+        for (int k = 0; k < 256; ++k) {
+            double x = i % 20 + 0.4 * std::cos(k * M_PI / 128);
+            double y = i / 20 + 0.4 * std::sin(k * M_PI / 128);
+            circle.push_back({std::llround(placement.scale * x + placement.x0),
+                              std::llround(-placement.scale * y + placement.y0)});
+        }
+        circles.push_back(circle);
+    }
+    for (const Section& section : plain.sections) {
+        written.push_back(section.points);
+    }
+    auto areaOf = [](ClipperLib::ClipType type, const ClipperLib::Paths& a,
+                     const ClipperLib::Paths& b) {
+        ClipperLib::Clipper clipper;
+        clipper.AddPaths(a, ClipperLib::ptSubject, true);
+        clipper.AddPaths(b, ClipperLib::ptClip, true);
+        ClipperLib::Paths result;
+        clipper.Execute(type, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+        double sum = 0;
+        for (const ClipperLib::Path& path : result) {
+            sum += ClipperLib::Area(path);
+        }
+        return sum;
+    };
+    double iou = areaOf(ClipperLib::ctIntersection, circles, written) /
+                 areaOf(ClipperLib::ctUnion, circles, written);
+    EXPECT_NEAR(summary.fidelity, iou, 0.005);
+    EXPECT_GT(iou, 0.7); // inscribed squares would make 2/pi
+    // Coarse as it is, the thinning gives back much of the area of the points it drops.
+    double dotsArea = 400 * M_PI * 0.4 * 0.4 * unitArea(plain, 19.8);
+    EXPECT_GT(plain.darkArea, 0.75 * dotsArea) << plain.report;
+    EXPECT_LT(plain.darkArea, 1.01 * dotsArea) << plain.report;
 }
 
 TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {

@@ -194,6 +194,14 @@ TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     ASSERT_EQ(line.size(), 1u);
     EXPECT_FALSE(line[0].cubic);
     EXPECT_EQ(line[0].end.x, 5);
+
+    // A closed subpath of no length stays, a dot for the caps; a lone move draws nothing.
+    Drawing dot = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+        <path d="M12 5zM3 3" stroke="#000" stroke-linecap="round"/></svg>)svg");
+    ASSERT_EQ(dot.shapes.size(), 1u);
+    ASSERT_EQ(dot.shapes[0].subpaths.size(), 1u);
+    EXPECT_TRUE(dot.shapes[0].subpaths[0].closed);
+    EXPECT_EQ(dot.shapes[0].subpaths[0].start.x, 12);
 }
 
 TEST(ReadSvg, BadInputThrowsWithItsLine) {

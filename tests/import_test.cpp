@@ -5,6 +5,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <fstream>
@@ -44,6 +46,18 @@ Logo importExample(const std::string& name, ImportOptions options = {}) {
     EXPECT_EQ(logo.status, importWritten) << logo.report;
     examineLogo(logo);
     return logo;
+}
+
+// The area of the box round every section.
+double areaOfBounds(const Logo& logo) {
+    long long x0 = LLONG_MAX, x1 = LLONG_MIN, y0 = LLONG_MAX, y1 = LLONG_MIN;
+    for (const Section& s : logo.sections) {
+        for (const auto& p : s.points) {
+            x0 = std::min(x0, p.X), x1 = std::max(x1, p.X);
+            y0 = std::min(y0, p.Y), y1 = std::max(y1, p.Y);
+        }
+    }
+    return (x1 - x0) * 1e-4 * (y1 - y0) * 1e-4;
 }
 
 // Mean x of the sections of one colour, weighted by area.
@@ -102,6 +116,34 @@ TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
     EXPECT_GT(centreX(logo, true), centreX(logo, false));
     EXPECT_NE(logo.report.find("<text>"), std::string::npos) << logo.report;
     EXPECT_NE(logo.report.find("100.0% of the red area stays red"), std::string::npos);
+}
+
+// Translucent paint shows mixed with what lies under it, as a viewer composites it: a faint
+// white gloss leaves the blue square whole; half-opaque red is red over black and too pale to
+// be red over the white background, where it still covers.
+TEST(Import, TranslucentPaintMixesWithWhatLiesUnder) {
+    Imported gloss = importFile(
+        "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100'><rect width='100' "
+        "height='100' fill='#1565c0'/><circle cx='50' cy='40' r='35' fill='#fff' "
+        "fill-opacity='0.1'/></svg>");
+    ASSERT_EQ(gloss.logo.status, importWritten) << gloss.logo.report;
+    ASSERT_EQ(gloss.logo.sections.size(), 1u) << gloss.logo.text;
+    EXPECT_EQ(gloss.logo.sections[0].points.size(), 4u);
+
+    Imported half = importFile("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 6 4'>"
+                               "<rect width='4' height='4'/><g opacity='0.5'><rect x='2' y='1' "
+                               "width='4' height='2' fill='#dc141e'/></g></svg>");
+    ASSERT_EQ(half.logo.status, importWritten) << half.logo.report;
+    // Red 2 x 2 over the black, dark the rest of the black and 2 x 2 beside it.
+    EXPECT_NEAR(half.logo.darkArea / half.logo.redArea, 4, 0.01);
+
+    // Four half-opaque whites over black mix to 239 of 255: a hole, as a viewer shows it.
+    std::string veil = "<rect x='1' y='1' width='2' height='2' fill='#fff' opacity='0.5'/>";
+    Imported veiled = importFile("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 4 4'>"
+                                 "<rect width='4' height='4'/>" +
+                                 veil + veil + veil + veil + "</svg>");
+    ASSERT_EQ(veiled.logo.status, importWritten) << veiled.logo.report;
+    EXPECT_NEAR(veiled.logo.darkArea / areaOfBounds(veiled.logo), 12.0 / 16, 0.01);
 }
 
 TEST(Import, ExamplesImportCleanAloneAndWithAName) {

@@ -37,11 +37,12 @@ ClipperLib::Path viewDisc() {
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
     std::vector<ClipperLib::IntPoint> corners;
-    RegionRun run = paintRegions(parts, ink, placement, fitGrid * gridUnit, false, nullptr, false);
+    RegionRun run =
+        paintRegions(parts, ink, placement, {fitGrid * gridUnit, false, nullptr, false});
     // A drawing of very many curves is measured coarser.
     for (double tolerance = fitGrid * gridUnit * 10; run.overflow && tolerance <= fitGrid / 10;
          tolerance *= 10) {
-        run = paintRegions(parts, ink, placement, tolerance, false, nullptr, false);
+        run = paintRegions(parts, ink, placement, {tolerance, false, nullptr, false});
     }
     for (const Region& region : run.regions) {
         for (const ClipperLib::Path& path : region.paths) {
@@ -101,11 +102,12 @@ Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Place
     result.thinned = thinned;
     // A sliver too thin to show in the fit's coarse measure must not reach out of the view.
     static const ClipperLib::Path disc = viewDisc();
-    RegionRun regions = paintRegions(parts, ink, placement, tolerance, thinned, &disc);
+    RegionRun regions = paintRegions(parts, ink, placement, {tolerance, thinned, &disc});
     result.notes = regions.notes;
     if (regions.overflow) {
         return result;
     }
+    result.regions = regions.regions;
     size_t corners = 0;
     for (const Region& region : regions.regions) {
         result.regionArea += pathsArea(region.paths);
@@ -164,15 +166,37 @@ bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
     }
 }
 
+namespace {
+
+// The regions the written logo is measured against: at the finest tolerance, or as fine as
+// a run may hold.
+std::vector<Region> finestDrawing(const std::vector<Part>& parts, const InkRules& ink,
+                                  const Placement& placement, const Attempt& finestTry) {
+    if (!finestTry.regions.empty()) {
+        return finestTry.regions;
+    }
+    static const ClipperLib::Path disc = viewDisc();
+    for (double tolerance = finest * 4; tolerance <= coarsest; tolerance *= 4) {
+        RegionRun run = paintRegions(parts, ink, placement, {tolerance, false, &disc});
+        if (!run.overflow) {
+            return run.regions;
+        }
+    }
+    return {};
+}
+
+} // namespace
+
 Attempt fittingAttempt(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double* visibleArea, std::ostream* out,
+                       const Placement& placement, std::vector<Region>* drawing, std::ostream* out,
                        std::chrono::steady_clock::time_point started) {
     Progress progress{out, started};
     Attempt finestTry = tell(attempt(parts, ink, placement, finest, false), progress);
-    *visibleArea = finestTry.regionArea;
     if (finestTry.fits) {
+        *drawing = finestTry.regions;
         return finestTry;
     }
+    *drawing = finestDrawing(parts, ink, placement, finestTry);
     Attempt coarse = tell(attempt(parts, ink, placement, coarsest, false), progress);
     if (coarse.fits) {
         return search(parts, ink, placement, finest, std::move(coarse), progress);

@@ -20,6 +20,7 @@ struct Attempt {
     double tolerance = 0; // grid units
     bool thinned = false; // straight runs thinned to the tolerance too
     double regionArea = 0;
+    std::vector<Region> regions; // as painted, before the pieces share their vertices
     int points = 0; // of the pieces, or of the region outlines when they are too many already
     Layout layout;
     PieceRun pieces;
@@ -35,10 +36,11 @@ bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
              Placement* placement, int* broken);
 
 // The finest tolerance that fits, from the finest one worth writing to a coarse one, then
-// with straight runs thinned. fits is false in the result when nothing fits; visibleArea
-// is the region area at the finest tolerance. When the search has taken more than a
-// second since started, each try is told on progress (when given).
+// with straight runs thinned. fits is false in the result when nothing fits. drawing gets
+// the regions at the finest tolerance, what the written logo is measured against (coarser
+// when the finest needs too many points). When the search has taken more than a second
+// since started, each try is told on progress (when given).
 Attempt
 fittingAttempt(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
-               double* visibleArea, std::ostream* progress = nullptr,
+               std::vector<Region>* drawing, std::ostream* progress = nullptr,
                std::chrono::steady_clock::time_point started = std::chrono::steady_clock::now());

@@ -101,5 +101,7 @@ int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& er
             err << (part.name == "mark" ? options.svgPath + ": " : std::string()) << note << "\n";
         }
     }
-    return buildLogo(parts, ink, out, err, summary);
+    BuildOptions build;
+    build.minFidelity = options.minFidelity;
+    return buildLogo(parts, ink, out, err, build, summary);
 }

@@ -17,6 +17,7 @@ struct ImportOptions {
     std::vector<std::string> dark;         // fill colours forced into the dark class (--dark)
 
     TextDirection direction = TextDirection::fromText;
+    double minFidelity = 0.97; // the fidelity floor (--min-fidelity): a part below it is refused
 };
 
 // Exit statuses of import.

@@ -1,4 +1,5 @@
-// Colour classes: forced colours first, then near-white, then the red hue rule.
+// Colour classes: forced colours first, then near-white, then the red hue rule; translucent
+// paint mixed over what it covers.
 #include "ink.h"
 
 #include <algorithm>
@@ -25,7 +26,16 @@ bool reddish(double r, double g, double b) {
 
 } // namespace
 
-Ink inkOf(const Paint& paint, const InkRules& rules) {
+Tint seenOver(const Paint& paint, const Tint& under) {
+    double opacity = std::clamp(paint.opacity, 0.0, 1.0);
+    auto mix = [&](int channel, double below) {
+        return opacity * std::clamp(channel, 0, 255) + (1 - opacity) * below;
+    };
+    return {mix(paint.colour.r, under.r), mix(paint.colour.g, under.g),
+            mix(paint.colour.b, under.b)};
+}
+
+Ink inkOfSeen(const Paint& paint, const Tint& seen, const InkRules& rules) {
     if (!paint.set || !(paint.opacity > 0)) {
         return Ink::none;
     }
@@ -35,14 +45,12 @@ Ink inkOf(const Paint& paint, const InkRules& rules) {
     if (listed(rules.dark, paint.colour)) {
         return Ink::dark;
     }
-    // A translucent paint shows its colour mixed with the white background.
-    double opacity = std::min(paint.opacity, 1.0);
-    auto seen = [&](int channel) {
-        return opacity * std::clamp(channel, 0, 255) + (1 - opacity) * 255;
-    };
-    double r = seen(paint.colour.r), g = seen(paint.colour.g), b = seen(paint.colour.b);
-    if (r >= 235 && g >= 235 && b >= 235) {
+    if (seen.r >= 235 && seen.g >= 235 && seen.b >= 235) {
         return Ink::white;
     }
-    return reddish(r, g, b) ? Ink::red : Ink::dark;
+    return reddish(seen.r, seen.g, seen.b) ? Ink::red : Ink::dark;
+}
+
+Ink inkOf(const Paint& paint, const InkRules& rules) {
+    return inkOfSeen(paint, seenOver(paint, whiteTint), rules);
 }

@@ -1,4 +1,5 @@
-// Colour classes: what a paint becomes in the logo.
+// Colour classes: what a paint becomes in the logo, and how translucent paint mixes with
+// what lies under it.
 #pragma once
 
 #include "drawing.h"
@@ -6,5 +7,19 @@
 
 enum class Ink { none, white, red, dark };
 
-// none: covers nothing; white: cuts a hole to the background; red: the mark; dark: the rest.
+// A colour as seen, 0-255 per channel, kept unrounded so mixing does not drift.
+struct Tint {
+    double r, g, b;
+};
+
+constexpr Tint whiteTint{255, 255, 255};
+
+// What a paint shows over under, mixed by its opacity as a viewer composites it.
+Tint seenOver(const Paint& paint, const Tint& under);
+
+// The class of a paint that shows as seen. none: covers nothing; white: cuts a hole to the
+// background; red: the mark; dark: the rest. Forced colours go by the paint's own colour.
+Ink inkOfSeen(const Paint& paint, const Tint& seen, const InkRules& rules);
+
+// The class of a paint over the white background.
 Ink inkOf(const Paint& paint, const InkRules& rules);

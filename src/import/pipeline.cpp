@@ -51,8 +51,62 @@ void tellSmallLetters(const std::vector<Part>& parts, const Placement& placement
     }
 }
 
+// How near the written sections are to the drawing: the exact area of their overlap over the
+// area of their union, for each part and for all of them.
+struct Fidelity {
+    std::vector<double> parts;
+    double overall = 1;
+    int worst = 0; // the part furthest from its drawing
+};
+
+// Regions never overlap (a later layer covers an earlier one), nor do written pieces: the
+// union's area is the sum of both less their overlap, which alone needs the clipper.
+Fidelity fidelityOf(size_t partCount, const std::vector<Region>& drawing, const Layout& layout) {
+    std::vector<ClipperLib::Paths> drawn(partCount), written(partCount);
+    std::vector<double> drawnArea(partCount, 0), writtenArea(partCount, 0);
+    for (const Region& region : drawing) {
+        ClipperLib::Paths& paths = drawn[region.part];
+        paths.insert(paths.end(), region.paths.begin(), region.paths.end());
+        drawnArea[region.part] += pathsArea(region.paths);
+    }
+    for (const auto* list : {&layout.red, &layout.pDark, &layout.tpDark}) {
+        for (const Piece& piece : *list) {
+            written[piece.part].push_back(piece.points);
+            writtenArea[piece.part] += ClipperLib::Area(piece.points);
+        }
+    }
+    Fidelity fidelity;
+    double overlaps = 0, unions = 0;
+    for (size_t part = 0; part < partCount; ++part) {
+        double both = pathsArea(combine(ClipperLib::ctIntersection, drawn[part], written[part]));
+        double either = drawnArea[part] + writtenArea[part] - both;
+        fidelity.parts.push_back(either > 0 ? both / either : 1);
+        if (fidelity.parts[part] < fidelity.parts[fidelity.worst]) {
+            fidelity.worst = static_cast<int>(part);
+        }
+        overlaps += both;
+        unions += either;
+    }
+    fidelity.overall = unions > 0 ? overlaps / unions : 1;
+    return fidelity;
+}
+
+// The refusal when the written logo would fall below the floor: how far, and what helps.
+void refuseFidelity(const std::vector<Part>& parts, const Fidelity& fidelity, double floor,
+                    std::ostream& err) {
+    const std::string& name = parts[fidelity.worst].name;
+    double worst = fidelity.parts[fidelity.worst];
+    err << "logotipo-outline import: the " << name << " would be written at fidelity "
+        << decimal(worst, 4) << " (overlap over union with the drawing), below "
+        << decimal(floor, 4) << ": "
+        << (name == "name" ? "give a shorter name, or set it on more lines (a --text each)"
+                           : "simplify the drawing (fewer, plainer shapes)")
+        << ", or lower the floor with --min-fidelity " << decimal(std::floor(worst * 100) / 100, 2)
+        << "\n";
+}
+
 void report(const std::vector<Part>& parts, const Attempt& chosen, double visibleArea,
-            std::ostream& err) {
+            const Fidelity& fidelity, std::ostream& err) {
     const Layout& layout = chosen.layout;
     std::string flattening = "curves within " + decimal(chosen.tolerance * gridUnit, 5) +
                              (chosen.thinned ? ", straight runs thinned to it" : "");
@@ -93,12 +147,18 @@ void report(const std::vector<Part>& parts, const Attempt& chosen, double visibl
     err << "area: " << decimal(drawn * unit, 4) << " against " << decimal(visibleArea * unit, 4)
         << " of the visible drawing ("
         << decimal(visibleArea > 0 ? 100 * drawn / visibleArea : 100, 1) << "%)\n";
+    err << "fidelity:";
+    for (size_t part = 0; part < parts.size(); ++part) {
+        err << (part > 0 ? ", " : " ") << parts[part].name << " "
+            << decimal(fidelity.parts[part], 4);
+    }
+    err << " (overlap over union with the drawing)\n";
 }
 
 } // namespace
 
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
-              std::ostream& err, ImportSummary* summary) {
+              std::ostream& err, const BuildOptions& options, ImportSummary* summary) {
     const char* self = "logotipo-outline import: ";
     auto started = std::chrono::steady_clock::now();
     double radius = fitRadius;
@@ -116,8 +176,8 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
             err << "\n";
             return importNothing;
         }
-        double visibleArea = 0;
-        Attempt chosen = fittingAttempt(parts, ink, placement, &visibleArea, &err, started);
+        std::vector<Region> drawing;
+        Attempt chosen = fittingAttempt(parts, ink, placement, &drawing, &err, started);
         if (!chosen.fits) {
             int pieces = static_cast<int>(chosen.pieces.pieces.size());
             err << self << "cannot fit the tables: even with curves within "
@@ -136,21 +196,27 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
         if (farthestPoint(layout) > viewReach) {
             continue;
         }
+        Fidelity fidelity = fidelityOf(parts.size(), drawing, layout);
+        if (fidelity.parts[fidelity.worst] < options.minFidelity) {
+            refuseFidelity(parts, fidelity, options.minFidelity, err);
+            return importNothing;
+        }
         std::set<std::string> said;
         for (const std::string& note : chosen.notes) {
             if (said.insert(note).second) {
                 err << note << "\n";
             }
         }
-        if (visibleArea <= 0) {
-            visibleArea = chosen.regionArea; // the finest flattening needed too many points
+        double visibleArea = 0;
+        for (const Region& region : drawing) {
+            visibleArea += pathsArea(region.paths);
         }
         writeLayout(layout, out);
-        report(parts, chosen, visibleArea, err);
+        report(parts, chosen, visibleArea, fidelity, err);
         tellSmallLetters(parts, placement, err);
         if (summary != nullptr) {
-            summary->pPoints = pointCount(layout.red) + pointCount(layout.pDark);
-            summary->tpPoints = pointCount(layout.tpDark);
+            *summary = {pointCount(layout.red) + pointCount(layout.pDark),
+                        pointCount(layout.tpDark), fidelity.overall};
         }
         return importWritten;
     }

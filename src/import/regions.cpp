@@ -4,6 +4,7 @@
 #include "regions.h"
 
 #include "flatten.h"
+#include "stroke.h"
 
 #include <algorithm>
 #include <cmath>
@@ -77,18 +78,31 @@ Paths fillArea(const Shape& shape, const Matrix& m, Stage& stage) {
 }
 
 JoinType joinType(LineJoin join) {
-    // Clipper squares off a bevel (and a miter past its limit) at the full half width.
+    // Bevels and miters past their limit never reach the offset: they are built apart.
     return join == LineJoin::round ? jtRound : join == LineJoin::miter ? jtMiter : jtSquare;
 }
 
+// Where a subpath's centre lines go: the offset, or the polygons of outlines of their own.
+struct Widening {
+    ClipperOffset* offset;
+    Paths* own;
+    StrokeStyle style;
+    Point direction; // a dot's square cap faces this way
+};
+
 // Adds the subpath's centre line to the offset; open subpaths of one point are dots.
-void addCentreLine(ClipperOffset* offset, Path line, const Shape& shape, bool closed) {
+void addCentreLine(Widening& widening, Path line, const Shape& shape, bool closed) {
     while (closed && line.size() > 1 && line.back() == line.front()) {
         line.pop_back();
     }
     if (line.empty()) {
         return;
     }
+    if (needsOwnOutline(line, closed, widening.style)) {
+        addOwnOutline(line, closed, widening.style, widening.direction, widening.own);
+        return;
+    }
+    ClipperOffset* offset = widening.offset;
     JoinType join = joinType(shape.lineJoin);
     if (closed && line.size() > 1) {
         offset->AddPath(line, join, etClosedLine);
@@ -146,6 +160,13 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
         return {};
     }
     ClipperOffset offset(miterLimitOf(shape), std::max(tolerance, 0.25));
+    Paths ownOutlines;
+    // A dot's square faces the user space's x axis.
+    Point xAxis = uniform ? Point{m.a, m.b} : Point{1, 0};
+    Widening widening{&offset, &ownOutlines,
+                      StrokeStyle{shape.lineJoin, shape.lineCap, delta, miterLimitOf(shape),
+                                  std::max(tolerance, 0.25)},
+                      xAxis};
     std::vector<Polyline> lines;
     std::vector<bool> closed;
     Point low{HUGE_VAL, HUGE_VAL}, high{-HUGE_VAL, -HUGE_VAL};
@@ -179,13 +200,13 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
             p = {(p.x - centre.x) * scale, (p.y - centre.y) * scale};
         }
         if (withinWindow(lines[i], uniform ? stage.window : fullWindow)) {
-            addCentreLine(&offset, rounded(lines[i]), shape, closed[i]);
+            addCentreLine(widening, rounded(lines[i]), shape, closed[i]);
         } else if (uniform) {
             if (closed[i]) {
                 lines[i].push_back(lines[i].front());
             }
             for (const Polyline& run : clipLineToWindow(lines[i], stage.window, reach)) {
-                addCentreLine(&offset, rounded(run), shape, false);
+                addCentreLine(widening, rounded(run), shape, false);
             }
         } else {
             notes->push_back(at(shape) + " has a stroke reaching far beyond the view: left out");
@@ -198,6 +219,10 @@ Paths strokeArea(const Shape& shape, const Matrix& m, Stage& stage) {
     } catch (const clipperException&) {
         notes->push_back(at(shape) + " has a stroke that cannot be widened: left out");
         return {};
+    }
+    if (!ownOutlines.empty()) {
+        area.insert(area.end(), ownOutlines.begin(), ownOutlines.end());
+        area = combine(ctUnion, area, {}, pftNonZero);
     }
     return uniform ? area : mapOwnSpace(area, m, scale, centre, stage.window);
 }
@@ -221,13 +246,79 @@ struct Layer {
     int part;
     Ink ink;
     Paths area;
+    Tint tint;         // what it shows, for translucent paint over it
+    bool shows = true; // false: it leaves the class under it as it was
 };
+
+IntRect joinBoxes(const IntRect& a, const IntRect& b) {
+    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
+            std::max(a.bottom, b.bottom)};
+}
+
+bool boxesMeet(const IntRect& a, const IntRect& b) {
+    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
+}
+
+IntRect boxOf(const Paths& paths) {
+    IntRect box = boundsOf(paths[0]);
+    for (const Path& path : paths) {
+        box = joinBoxes(box, boundsOf(path));
+    }
+    return box;
+}
+
+bool translucent(const Paint& paint) {
+    return paint.set && paint.opacity < 1;
+}
+
+bool anyTranslucent(const std::vector<Part>& parts) {
+    for (const Part& part : parts) {
+        for (const Shape& shape : part.drawing.shapes) {
+            if (translucent(shape.fill) || translucent(shape.stroke)) {
+                return true;
+            }
+        }
+    }
+    return false;
+}
+
+// A translucent paint over the layers so far: split by the topmost layer under each part of
+// it, each piece mixed with that layer's tint, the rest with the white background. A piece
+// that leaves the class under it as it was changes nothing that shows: it is kept for its
+// tint alone, since many such pieces cost far more to join than they show.
+std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const Paint& paint,
+                             const InkRules& ink, Paths area) {
+    std::vector<Layer> pieces;
+    auto add = [&](Paths piece, const Tint& under, const Layer* below) {
+        Tint seen = seenOver(paint, under);
+        Ink kind = inkOfSeen(paint, seen, ink);
+        if (kind != Ink::none && !piece.empty()) {
+            bool shows = below == nullptr || kind != below->ink || below->part != part;
+            pieces.push_back({part, kind, std::move(piece), seen, shows});
+        }
+    };
+    area = combine(ctUnion, area, {});
+    for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
+        const Layer& under = layers[j];
+        if (under.area.empty() || !boxesMeet(boxOf(area), boxOf(under.area))) {
+            continue;
+        }
+        add(combine(ctIntersection, area, under.area), under.tint, &under);
+        area = combine(ctDifference, area, under.area);
+    }
+    add(std::move(area), whiteTint, nullptr);
+    return pieces;
+}
 
 // Every fill and stroke as a layer, in painter's order. False when the curves need more
 // points than a run may hold.
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
                  Stage& stage, std::vector<Layer>* layers) {
     Matrix grid = gridMatrix(placement);
+    // Translucent paint is mixed with the layers as painted, each with its own tint; the
+    // layers to show join by class.
+    bool mixing = anyTranslucent(parts);
+    std::vector<Layer> painted;
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
         Paths clip;
@@ -243,7 +334,8 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
             }
             Matrix m = composeMatrix(grid, shape.transform);
             for (int stroke = 0; stroke < 2; ++stroke) {
-                Ink kind = inkOf(stroke ? shape.stroke : shape.fill, ink);
+                const Paint& paint = stroke ? shape.stroke : shape.fill;
+                Ink kind = inkOf(paint, ink);
                 if (kind == Ink::none) {
                     continue;
                 }
@@ -257,28 +349,33 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                 if (area.empty()) {
                     continue;
                 }
-                // Neighbouring layers of one class and part join first: their order among
-                // themselves shows nowhere.
-                if (!layers->empty() && layers->back().ink == kind &&
-                    layers->back().part == static_cast<int>(part)) {
-                    Paths& joined = layers->back().area;
-                    joined.insert(joined.end(), area.begin(), area.end());
+                std::vector<Layer> mixed;
+                if (translucent(paint)) {
+                    mixed = mixedOver(painted, static_cast<int>(part), paint, ink, std::move(area));
                 } else {
-                    layers->push_back({static_cast<int>(part), kind, std::move(area)});
+                    mixed.push_back({static_cast<int>(part), kind, std::move(area),
+                                     seenOver(paint, whiteTint)});
+                }
+                if (mixing) {
+                    painted.insert(painted.end(), mixed.begin(), mixed.end());
+                }
+                for (Layer& layer : mixed) {
+                    if (!layer.shows) {
+                        continue;
+                    }
+                    // Neighbouring layers of one class and part join first: their order among
+                    // themselves shows nowhere.
+                    Layer* last = layers->empty() ? nullptr : &layers->back();
+                    if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
+                        last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
+                    } else {
+                        layers->push_back(std::move(layer));
+                    }
                 }
             }
         }
     }
     return true;
-}
-
-IntRect joinBoxes(const IntRect& a, const IntRect& b) {
-    return {std::min(a.left, b.left), std::min(a.top, b.top), std::max(a.right, b.right),
-            std::max(a.bottom, b.bottom)};
-}
-
-bool boxesMeet(const IntRect& a, const IntRect& b) {
-    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
 }
 
 // From the top layer down: each shows what the layers above leave uncovered; white shows
@@ -358,10 +455,10 @@ double pathsArea(const Paths& paths) {
 }
 
 RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double tolerance, bool simplify,
-                       const Path* bound, bool join) {
+                       const Placement& placement, const RegionOptions& options) {
     RegionRun run;
-    Stage stage{tolerance, simplify, fullWindow, &run.notes, 0};
+    const Path* bound = options.bound;
+    Stage stage{options.tolerance, options.simplify, fullWindow, &run.notes, 0};
     if (bound != nullptr && !bound->empty()) {
         // A margin keeps the window's own edges off the bound.
         stage.window = {HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
@@ -385,7 +482,7 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
                     all.insert(all.end(), region.paths.begin(), region.paths.end());
                 }
             }
-            Paths joined = !join ? std::move(all)
+            Paths joined = !options.join ? std::move(all)
                            : bound != nullptr
                                ? combine(ctIntersection, all, {*bound}, pftNonZero, true)
                                : combine(ctUnion, all, {}, pftNonZero, true);

@@ -32,13 +32,19 @@ struct RegionRun {
     std::vector<std::string> notes; // what was left out and why
 };
 
-// Curves are flattened within tolerance grid units; simplify also thins straight runs to it.
-// What lies outside bound (when given) is cut off. Without join, a region's paths are the
-// shown areas of its layers, overlapping and not strictly simple: enough for their extent,
-// and far quicker on many layers.
+// How a run paints: curves are flattened within tolerance grid units; simplify also thins
+// straight runs to it. What lies outside bound (when given) is cut off. Without join, a
+// region's paths are the shown areas of its layers, overlapping and not strictly simple:
+// enough for their extent, and far quicker on many layers.
+struct RegionOptions {
+    double tolerance;
+    bool simplify = false;
+    const ClipperLib::Path* bound = nullptr;
+    bool join = true;
+};
+
 RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, double tolerance, bool simplify,
-                       const ClipperLib::Path* bound = nullptr, bool join = true);
+                       const Placement& placement, const RegionOptions& options);
 
 // The drawing-space box of every painted shape, strokes widened; false when nothing is.
 // broken counts the painted shapes left out for coordinates out of range.

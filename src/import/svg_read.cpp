@@ -368,7 +368,8 @@ Paint ShapeContext::paintOf(const PaintValue& value, double ownOpacity) const {
 
 void ShapeContext::on_exit_element() {
     subpaths.erase(std::remove_if(subpaths.begin(), subpaths.end(),
-                                  [](const Subpath& s) { return s.segments.empty(); }),
+                                  // a closed one is a dot, drawn by round or square caps
+                                  [](const Subpath& s) { return s.segments.empty() && !s.closed; }),
                    subpaths.end());
     if (disabled || subpaths.empty()) {
         return;

@@ -5,6 +5,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
@@ -17,7 +18,7 @@ const char* const usage =
     "       logotipo-outline format [FILE]\n"
     "       logotipo-outline import [--red COLOURS] [--dark COLOURS]\n"
     "                               [--text NAME]... [--font FONT] [--direction ltr|rtl]\n"
-    "                               [-o FILE [--watch]] [FILE.svg]\n"
+    "                               [--min-fidelity X] [-o FILE [--watch]] [FILE.svg]\n"
     "       logotipo-outline --help\n";
 
 const char* const help =
@@ -66,8 +67,12 @@ const char* const help =
     "               other fills are dark. Only three convex pieces can be red: the three\n"
     "               largest are, the rest is drawn dark. The drawing is scaled and centred\n"
     "               into the view; curves are flattened as finely as the 839 points of each\n"
-    "               table allow. The report on standard error gives the tolerance, the\n"
-    "               points and pieces of each part, the red area kept and the area drawn.\n"
+    "               table allow, keeping each curve's area. Translucent paint is mixed\n"
+    "               with what lies under it, as a viewer shows it. The report on standard\n"
+    "               error gives the tolerance, the points and pieces of each part, the red\n"
+    "               area kept, the area drawn and each part's fidelity: the exact area of\n"
+    "               overlap of the written sections with the drawing over that of their\n"
+    "               union. A logo with a part below the floor is refused.\n"
     "               Text, images and filters in the SVG are left out, a line each.\n"
     "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
     "                   draw red whatever their hue; may be repeated\n"
@@ -87,8 +92,10 @@ const char* const help =
     "                   error: the time, the points used, the fidelity when measured. A\n"
     "                   file that cannot be imported leaves FILE as it was, with one line\n"
     "                   saying why. Runs until interrupted (Ctrl-C, SIGTERM); status 0.\n"
-    "               Exit status: 0 written, 1 nothing visible or too detailed to fit, 2 a\n"
-    "               malformed file (with its line), a missing font or glyph, a usage error.\n"
+    "  --min-fidelity X the fidelity floor, 0 to 1 (default 0.97)\n"
+    "               Exit status: 0 written, 1 nothing visible, too detailed to fit or\n"
+    "               below the fidelity floor, 2 a malformed file (with its line), a missing\n"
+    "               font or glyph, a usage error.\n"
     "\n"
     "Usage errors exit with status 2.\n";
 
@@ -161,7 +168,8 @@ int runImport(int count, char** args) {
         const char* arg = args[i];
         bool valued = std::strcmp(arg, "--text") == 0 || std::strcmp(arg, "--font") == 0 ||
                       std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0 ||
-                      std::strcmp(arg, "--direction") == 0 || std::strcmp(arg, "-o") == 0;
+                      std::strcmp(arg, "--direction") == 0 || std::strcmp(arg, "-o") == 0 ||
+                      std::strcmp(arg, "--min-fidelity") == 0;
         if (valued) {
             if (i + 1 == count) {
                 return usageError((std::string(arg) + " needs a value").c_str());
@@ -179,6 +187,13 @@ int runImport(int count, char** args) {
                     value[0] == 'l' ? TextDirection::leftToRight : TextDirection::rightToLeft;
             } else if (std::strcmp(arg, "-o") == 0) {
                 outPath = value;
+            } else if (std::strcmp(arg, "--min-fidelity") == 0) {
+                char* end = nullptr;
+                options.minFidelity = std::strtod(value, &end);
+                if (end == value || *end != '\0' || !(options.minFidelity >= 0) ||
+                    options.minFidelity > 1) {
+                    return usageError("--min-fidelity needs a number from 0 to 1");
+                }
             } else {
                 (std::strcmp(arg, "--red") == 0 ? options.red : options.dark).push_back(value);
             }
