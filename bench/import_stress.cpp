@@ -19,12 +19,8 @@ namespace {
 
 using Ring = std::vector<std::pair<long long, long long>>;
 
-std::vector<Ring> readBack(std::string text) {
-    resetOutline();
-    outlineFile = fmemopen(text.data(), text.size(), "r");
-    loadOutline();
-    std::fclose(outlineFile);
-    outlineFile = nullptr;
+std::vector<Ring> readBack(const std::string& text) {
+    loadOutlineText(text.data(), text.size());
     std::vector<Ring> sections;
     for (const OutlinePoint* table : {pTable, tpTable}) {
         int id = 0;

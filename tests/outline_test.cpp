@@ -57,11 +57,10 @@ void openText(const std::string& text) {
     ASSERT_NE(outlineFile, nullptr);
 }
 
-// Loads text as the program's first load of a file.
+// Loads text as the program's first load of a file; later loads read it again.
 void loadFresh(const std::string& text) {
-    resetOutline();
     openText(text);
-    loadOutline();
+    loadOutlineFrom(outlineFile);
 }
 
 } // namespace
@@ -266,14 +265,13 @@ int failingSeek(void* cookie, off64_t* offset, int whence) {
 TEST(Reader, AReadErrorStaysForEveryLaterLoad) {
     std::string text = "P\n" + pointLine("1", "1") + pointLine("2", "2") + pointLine("3", "3");
     FailingSource source{text, 0, 2 + 45 + 10, false, 0};
-    resetOutline();
     cookie_io_functions_t functions{failingRead, nullptr, failingSeek, nullptr};
     FILE* stream = fopencookie(&source, "r", functions);
     ASSERT_NE(stream, nullptr);
     // An unbuffered stream makes every read reach the source, so the failure lands mid-line.
     setvbuf(stream, nullptr, _IONBF, 0);
     outlineFile = stream;
-    loadOutline();
+    EXPECT_FALSE(loadOutlineFrom(stream));
     // The line the failing read was in is not stored.
     expectPoints(pTable, {{1, 1, 1}});
 
@@ -373,11 +371,10 @@ struct ReadResult {
     std::string buffer;
 };
 
-std::vector<ReadResult> watchedReads;
-
-void recordRead(const OutlineEvent& event) {
+// The watcher: user is the list of the load's reads.
+void recordRead(const OutlineEvent& event, void* user) {
     if (event.kind != outlineCtrlZ && event.kind != outlineReadFailed) {
-        watchedReads.push_back(
+        static_cast<std::vector<ReadResult>*>(user)->push_back(
             {event.length, event.carriageReturns, std::string(event.line, outlineLineBuffer)});
     }
 }
@@ -418,16 +415,9 @@ std::vector<ReadResult> expectedReads(const std::string& bytes, std::string& buf
 
 // Loads text twice from the stream and checks every read of both loads against the rules.
 void expectReadsFollowTheRules(const std::string& text, FILE* stream, const std::string& what) {
-    resetOutline();
-    outlineFile = stream;
-    outlineWatcher = recordRead;
     std::vector<ReadResult> loads[2];
-    for (std::vector<ReadResult>& reads : loads) {
-        watchedReads.clear();
-        loadOutline();
-        reads = watchedReads;
-    }
-    outlineWatcher = nullptr;
+    loadOutlineFrom(stream, recordRead, &loads[0], firstFrame);
+    loadOutlineFrom(stream, recordRead, &loads[1], laterFrame);
     std::string buffer(outlineLineBuffer, '\0');
     for (int load = 0; load < 2; ++load) {
         const std::vector<ReadResult>& got = loads[load];
