@@ -3,6 +3,7 @@
 // what its author likely meant.
 #include "outline.h"
 #include "outlinetool.h"
+#include "shape.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -48,11 +49,6 @@ struct Findings {
     int writer[outlineLineBuffer] = {};
     // Lines read as points with fields of their own.
     std::set<int> pointLines;
-};
-
-struct Vertex {
-    double x, y;
-    int line;
 };
 
 struct Polygon {
@@ -229,110 +225,6 @@ std::string readKind(const Read& read) {
     }
 }
 
-double cross(double ax, double ay, double bx, double by) {
-    return ax * by - ay * bx;
-}
-
-// Whether segments pq and rs meet, touching included.
-bool segmentsMeet(const Vertex& p, const Vertex& q, const Vertex& r, const Vertex& s) {
-    auto side = [](const Vertex& a, const Vertex& b, const Vertex& c) {
-        double value = cross(b.x - a.x, b.y - a.y, c.x - a.x, c.y - a.y);
-        return (value > 0) - (value < 0);
-    };
-    int d1 = side(p, q, r), d2 = side(p, q, s), d3 = side(r, s, p), d4 = side(r, s, q);
-    if (d1 * d2 > 0 || d3 * d4 > 0) {
-        return false;
-    }
-    if (d1 == 0 && d2 == 0) {
-        // Collinear: they meet when their extents overlap.
-        return std::max(std::min(p.x, q.x), std::min(r.x, s.x)) <=
-                   std::min(std::max(p.x, q.x), std::max(r.x, s.x)) &&
-               std::max(std::min(p.y, q.y), std::min(r.y, s.y)) <=
-                   std::min(std::max(p.y, q.y), std::max(r.y, s.y));
-    }
-    return true;
-}
-
-// One GL_POLYGON fills a convex outline correctly; anything else is warned about.
-void checkShape(Findings& found, const Polygon& polygon) {
-    std::vector<Vertex> v;
-    for (const Vertex& point : polygon.points) {
-        if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
-            return; // already warned about at its field
-        }
-        if (v.empty() || point.x != v.back().x || point.y != v.back().y) {
-            v.push_back(point);
-        }
-    }
-    while (v.size() > 1 && v.back().x == v.front().x && v.back().y == v.front().y) {
-        v.pop_back();
-    }
-    std::string name = polygonName(polygon);
-    int n = static_cast<int>(v.size());
-    // Flat when every point lies on the line from the first to the one farthest from it.
-    int far = 0;
-    for (int i = 1; i < n; ++i) {
-        if (std::hypot(v[i].x - v[0].x, v[i].y - v[0].y) >
-            std::hypot(v[far].x - v[0].x, v[far].y - v[0].y)) {
-            far = i;
-        }
-    }
-    double fx = v[far].x - v[0].x, fy = v[far].y - v[0].y;
-    bool flat = std::all_of(v.begin(), v.end(), [&](const Vertex& p) {
-        return std::fabs(cross(fx, fy, p.x - v[0].x, p.y - v[0].y)) <= 1e-9 * (fx * fx + fy * fy);
-    });
-    if (n < 3 || flat) {
-        warn(found, polygon.points.front().line, name + " has no area: its points lie on one line");
-        return;
-    }
-    double area = 0;
-    for (int i = 0; i < n; ++i) {
-        area += cross(v[i].x, v[i].y, v[(i + 1) % n].x, v[(i + 1) % n].y);
-    }
-    double orientation = area > 0 ? 1 : -1;
-    int reflexLine = 0, foldLine = 0;
-    double turning = 0;
-    for (int i = 0; i < n; ++i) {
-        const Vertex& a = v[(i + n - 1) % n];
-        const Vertex& b = v[i];
-        const Vertex& c = v[(i + 1) % n];
-        double ex = b.x - a.x, ey = b.y - a.y, fx = c.x - b.x, fy = c.y - b.y;
-        double turn = cross(ex, ey, fx, fy);
-        double along = ex * fx + ey * fy;
-        double tolerance = 1e-9 * std::hypot(ex, ey) * std::hypot(fx, fy);
-        if (turn * orientation < -tolerance && reflexLine == 0) {
-            reflexLine = b.line;
-        }
-        if (std::fabs(turn) <= tolerance && along < 0 && foldLine == 0) {
-            foldLine = b.line;
-        }
-        turning += std::atan2(turn, along);
-    }
-    const char* wrongly = ": one GL_POLYGON draws it wrongly";
-    if (foldLine != 0) {
-        warn(found, foldLine, name + " turns straight back on itself" + wrongly);
-        return;
-    }
-    int windings = static_cast<int>(std::lround(std::fabs(turning) / (2 * M_PI)));
-    if (reflexLine == 0 && windings == 1) {
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 2; j < n; ++j) {
-            if (i == 0 && j == n - 1) {
-                continue; // neighbours through the closing edge
-            }
-            if (segmentsMeet(v[i], v[(i + 1) % n], v[j], v[(j + 1) % n])) {
-                warn(found, v[i].line,
-                     name + " crosses itself (its edges from lines " + std::to_string(v[i].line) +
-                         " and " + std::to_string(v[j].line) + " meet)" + wrongly);
-                return;
-            }
-        }
-    }
-    warn(found, reflexLine, name + " is concave (it turns the other way at this point)" + wrongly);
-}
-
 void checkPolygon(Findings& found, const Polygon& polygon) {
     std::string name = polygonName(polygon);
     size_t count = polygon.points.size();
@@ -355,7 +247,11 @@ void checkPolygon(Findings& found, const Polygon& polygon) {
              name + " has only " + std::to_string(count) + " point" + (count == 1 ? "" : "s") +
                  ": fewer than three draw no face");
     } else {
-        checkShape(found, polygon);
+        int line = 0;
+        std::string problem;
+        if (shapeProblem(polygon.points, name, &line, &problem)) {
+            warn(found, line, problem);
+        }
     }
     int outside = 0, firstLine = 0;
     double farthest = 0;
@@ -447,8 +343,9 @@ bool isReservedHeader(const Read& read) {
            (read.line[length] == '\n' || read.line[length] == '\0');
 }
 
-// What one read adds to the sections and to the warnings about lines.
-void walkRead(Walk& walk, const Read& read) {
+// The warnings about a read's line as a whole: the rest of a long line, carriage returns.
+// Returns whether the read is the rest of a long line.
+bool walkLine(Walk& walk, const Read& read) {
     // A read that begins in the line the previous one began in is the rest of a long line.
     bool rest = read.lineNumber == walk.previousLine;
     if (rest && walk.longWarned != read.lineNumber) {
@@ -469,6 +366,12 @@ void walkRead(Walk& walk, const Read& read) {
         }
         walk.crLast = read.lineNumber;
     }
+    return rest;
+}
+
+// What one read adds to the sections and to the warnings about lines.
+void walkRead(Walk& walk, const Read& read) {
+    bool rest = walkLine(walk, read);
     if (read.kind != outlineHidden) {
         endTl(walk);
     }
