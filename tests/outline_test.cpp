@@ -262,6 +262,34 @@ int failingSeek(void* cookie, off64_t* offset, int whence) {
 
 } // namespace
 
+// A watcher's own count, reached through the user pointer.
+void countRead(const OutlineEvent&, void* user) {
+    ++*static_cast<int*>(user);
+}
+
+TEST(Reader, LoadsTextWithAWatcherOfItsOwn) {
+    // The program's stream holds one point; a load of text leaves it in place.
+    loadFresh("P\n" + pointLine("5", "5"));
+    FILE* programStream = outlineFile;
+    // A long line leaves the line buffer full; the text's blank line must not see it.
+    std::string text = "P\n\n" + pointLine("1", "2") + std::string(70, '9') + "\n";
+    int reads = 0;
+    EXPECT_TRUE(loadOutlineText(text.data(), text.size(), countRead, &reads));
+    EXPECT_EQ(reads, 4);
+    expectPoints(pTable, {{1, 0, 0}, {1, 1, 2}, {1, 9999999, 9999999}});
+    ASSERT_EQ(outlineFile, programStream);
+    // A first frame again: the blank line still reads zeros, not the 9s left in the buffer.
+    EXPECT_TRUE(loadOutlineText(text.data(), text.size(), countRead, &reads));
+    EXPECT_EQ(reads, 8);
+    expectPoints(pTable, {{1, 0, 0}, {1, 1, 2}, {1, 9999999, 9999999}});
+    // The program's next load reads its own stream, and the watcher is gone.
+    loadOutline();
+    EXPECT_EQ(reads, 8);
+    expectPoints(pTable, {{1, 5, 5}, {1, 1, 2}, {1, 9999999, 9999999}});
+    EXPECT_TRUE(loadOutlineText("", 0));
+    expectPoints(pTable, {});
+}
+
 TEST(Reader, AReadErrorStaysForEveryLaterLoad) {
     std::string text = "P\n" + pointLine("1", "1") + pointLine("2", "2") + pointLine("3", "3");
     FailingSource source{text, 0, 2 + 45 + 10, false, 0};
