@@ -3,6 +3,7 @@
 // inside another section's edge.
 // import_stress [COUNT [SEED]] prints the counts and the drawings that failed.
 #include "import.h"
+#include "layout.h"
 #include "outline.h"
 #include "pipeline.h"
 #include "random_drawing.h"
@@ -30,7 +31,7 @@ std::vector<Ring> readBack(const std::string& text) {
                 id = table[slot].polygonId;
             }
             sections.back().push_back(
-                {std::llround(table[slot].x * 1e4), std::llround(table[slot].y * 1e4)});
+                {std::llround(table[slot].x * gridSteps), std::llround(table[slot].y * gridSteps)});
         }
     }
     return sections;
