@@ -12,6 +12,14 @@ struct OutlinePoint {
     double y;
 };
 
+// The line buffer of the reader (a longer line is read as several) and the columns of the
+// two fields of a point line, from 0.
+constexpr int outlineLineBuffer = 80;
+constexpr int outlineLongestLine = outlineLineBuffer - 2; // characters before the line feed
+constexpr int outlineFieldChars = 7;
+constexpr int outlineXColumn = 24;
+constexpr int outlineYColumn = 37;
+
 // Slot 0 is never written, so a table holds at most outlineSlots - 1 points.
 constexpr int outlineSlots = 840;
 constexpr int outlineCapacity = outlineSlots - 1;
@@ -94,13 +102,6 @@ bool loadOutlineFrom(FILE* stream, OutlineWatcher watcher = nullptr, void* user 
 // The same on the size bytes of text, as a first frame. False when a read failed.
 bool loadOutlineText(const char* text, size_t size, OutlineWatcher watcher = nullptr,
                      void* user = nullptr);
-
-// Sizes of the line buffer and the field columns.
-constexpr int outlineLineBuffer = 80;
-constexpr int outlineLongestLine = outlineLineBuffer - 2; // characters before the line feed
-constexpr int outlineFieldChars = 7;
-constexpr int outlineXColumn = 24;
-constexpr int outlineYColumn = 37;
 
 // Room for a field's text and its terminating zero.
 constexpr int outlineFieldBuffer = outlineFieldChars + 1;
