@@ -11,6 +11,8 @@
 #include FT_BBOX_H
 #include FT_OUTLINE_H
 #include <gtest/gtest.h>
+#include <hb.h>
+#include <polyclipping/clipper.hpp>
 
 #include <climits>
 #include <cmath>
@@ -161,11 +163,15 @@ TEST(SetText, RefusesWhatItCannotSet) {
         {{"  ", "\n"}, "empty"},
         {{"\u200b"}, "nothing visible"},
         {{std::string(1001, 'A')}, "1000"},
-        {{std::string(101, '\n') + "A"}, "100 lines"}};
+        {{std::string(101, '\n') + "A"}, "100 lines"},
+        {{"A\x7f"}, "U+007F"}};
     for (const auto& [text, message] : cases) {
         EXPECT_NE(refusal(text, font).find(message), std::string::npos) << message;
     }
     EXPECT_NE(refusal({"A"}, "/no/such/font.ttf").find("no such font file"), std::string::npos);
+    for (const char* unnamed : {"", ":bold"}) {
+        EXPECT_NE(refusal({"A"}, unnamed).find("names no family"), std::string::npos) << unnamed;
+    }
 }
 
 // The area FreeType's own outline of one character encloses, with its orientation: each
@@ -256,6 +262,183 @@ TEST(SetText, AreaOfVestralMatchesTheFont) {
     double written = (high - low) * 1e-4;
     EXPECT_NEAR(logo.darkArea / (written * written) / fontShare, 1, 0.01);
     EXPECT_EQ(logo.redArea, 0);
+}
+
+// A run of a line as the reference sets it: its text in logical order and its direction.
+struct TextRun {
+    const char* text;
+    hb_direction_t direction;
+};
+
+// Ink normalised to stand on its box's top left corner with a height of one, in Clipper's
+// integer units, so that two layouts of one line compare whatever their scale.
+ClipperLib::Paths normalised(std::vector<Polygon> polygons, bool yUp) {
+    Box box{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    for (Polygon& polygon : polygons) {
+        for (Point& p : polygon) {
+            p.y = yUp ? -p.y : p.y;
+            box = {std::min(box.x0, p.x), std::min(box.y0, p.y), std::max(box.x1, p.x),
+                   std::max(box.y1, p.y)};
+        }
+    }
+    ClipperLib::Paths paths;
+    for (const Polygon& polygon : polygons) {
+        paths.emplace_back();
+        for (const Point& p : polygon) {
+            paths.back().push_back({std::llround((p.x - box.x0) / (box.y1 - box.y0) * 1e6),
+                                    std::llround((p.y - box.y0) / (box.y1 - box.y0) * 1e6)});
+        }
+    }
+    return paths;
+}
+
+double areaOf(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib::ClipType type) {
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(a, ClipperLib::ptSubject, true);
+    clipper.AddPaths(b, ClipperLib::ptClip, true);
+    ClipperLib::Paths result;
+    clipper.Execute(type, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    double area = 0;
+    for (const ClipperLib::Path& path : result) {
+        area += ClipperLib::Area(path);
+    }
+    return area;
+}
+
+// The reference layout: each run shaped on its own by HarfBuzz's own font functions, the runs
+// set left to right in the order given, every glyph the font's own outline flattened.
+std::vector<Polygon> handLaidOut(const std::string& file, const std::vector<TextRun>& runs) {
+    FT_Library library;
+    FT_Face face;
+    FT_Init_FreeType(&library);
+    FT_New_Face(library, file.c_str(), 0, &face);
+    hb_blob_t* blob = hb_blob_create_from_file(file.c_str());
+    hb_face_t* hbFace = hb_face_create(blob, 0);
+    hb_font_t* font = hb_font_create(hbFace); // scaled in font units
+    struct Walk {
+        std::vector<Polygon>* polygons;
+        double x, y;
+    };
+    FT_Outline_Funcs funcs = {
+        [](const FT_Vector* to, void* walk) {
+            Walk* w = static_cast<Walk*>(walk);
+            w->polygons->push_back({{w->x + to->x, w->y + to->y}});
+            return 0;
+        },
+        [](const FT_Vector* to, void* walk) {
+            Walk* w = static_cast<Walk*>(walk);
+            w->polygons->back().push_back({w->x + to->x, w->y + to->y});
+            return 0;
+        },
+        [](const FT_Vector* q, const FT_Vector* to, void* walk) {
+            Walk* w = static_cast<Walk*>(walk);
+            Point p0 = w->polygons->back().back();
+            for (int i = 1; i <= 32; ++i) {
+                double t = i / 32.0, u = 1 - t;
+                w->polygons->back().push_back(
+                    {u * u * p0.x + 2 * u * t * (w->x + q->x) + t * t * (w->x + to->x),
+                     u * u * p0.y + 2 * u * t * (w->y + q->y) + t * t * (w->y + to->y)});
+            }
+            return 0;
+        },
+        nullptr,
+        0,
+        0};
+    std::vector<Polygon> polygons;
+    double pen = 0;
+    for (const TextRun& run : runs) {
+        hb_buffer_t* buffer = hb_buffer_create();
+        hb_buffer_add_utf8(buffer, run.text, -1, 0, -1);
+        hb_buffer_guess_segment_properties(buffer);
+        hb_buffer_set_direction(buffer, run.direction);
+        hb_shape(font, buffer, nullptr, 0);
+        unsigned count;
+        hb_glyph_info_t* glyphs = hb_buffer_get_glyph_infos(buffer, &count);
+        hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer, &count);
+        for (unsigned i = 0; i < count; ++i) {
+            FT_Load_Glyph(face, glyphs[i].codepoint, FT_LOAD_NO_SCALE);
+            Walk walk{&polygons, pen + positions[i].x_offset, double(positions[i].y_offset)};
+            FT_Outline_Decompose(&face->glyph->outline, &funcs, &walk);
+            pen += positions[i].x_advance;
+        }
+        hb_buffer_destroy(buffer);
+    }
+    hb_font_destroy(font);
+    hb_face_destroy(hbFace);
+    hb_blob_destroy(blob);
+    FT_Done_Face(face);
+    FT_Done_FreeType(library);
+    return polygons;
+}
+
+// Lines of mixed direction against the runs laid out by hand in visual order, by the share
+// of their ink they have in common (intersection over union); brackets in a right-to-left
+// run come out mirrored. Lines of one direction stay as they were.
+TEST(SetText, LinesAreLaidOutInVisualOrder) {
+    const hb_direction_t ltr = HB_DIRECTION_LTR, rtl = HB_DIRECTION_RTL;
+    const struct {
+        const char* line;
+        TextDirection direction;
+        std::vector<TextRun> runs;
+    } cases[] = {
+        {"جامعة 2024", TextDirection::fromText, {{"2024", ltr}, {"جامعة ", rtl}}},
+        {"Technion טכניון", TextDirection::fromText, {{"Technion ", ltr}, {"טכניון", rtl}}},
+        {"טכניון Technion", TextDirection::fromText, {{"Technion", ltr}, {"טכניון ", rtl}}},
+        {"טכניון (IIT)", TextDirection::fromText, {{"(IIT) ", ltr}, {"טכניון", rtl}}},
+        {"Technion טכניון", TextDirection::rightToLeft, {{"טכניון", rtl}, {" Technion", ltr}}},
+        {"VESTRAL (São)", TextDirection::fromText, {{"VESTRAL (São)", ltr}}},
+        {"جامعة القاهرة", TextDirection::fromText, {{"جامعة القاهرة", rtl}}},
+        {"אוניברסיטה", TextDirection::leftToRight, {{"אוניברסיטה", rtl}}},
+    };
+    std::string file = match(font.c_str()).second;
+    for (const auto& c : cases) {
+        std::vector<Polygon> set;
+        for (const Shape& shape : setText({c.line}, font, c.direction).shapes) {
+            for (Polygon& polygon : flatten(shape)) {
+                set.push_back(std::move(polygon));
+            }
+        }
+        ClipperLib::Paths ours = normalised(set, false);
+        ClipperLib::Paths reference = normalised(handLaidOut(file, c.runs), true);
+        double iou = areaOf(ours, reference, ClipperLib::ctIntersection) /
+                     areaOf(ours, reference, ClipperLib::ctUnion);
+        EXPECT_GT(iou, 0.99) << c.line;
+    }
+}
+
+// A long name's capitals, as high as the written logo shows them at scale 2 (500 pixels a
+// unit), are said to be too small to read; broken into two lines they are not.
+TEST(ImportName, SaysWhenCapitalsAreTooSmallToRead) {
+    const std::string first = "Instituto Federal de Educação, Ciência e Tecnologia";
+    const std::string second = "do Sudeste de Minas Gerais";
+    for (const std::string& name : {first + " " + second, first + "\\n" + second}) {
+        ImportOptions options;
+        options.text = {name};
+        std::ostringstream out, err;
+        Logo logo;
+        logo.status = importLogo(options, out, err);
+        logo.text = out.str();
+        logo.report = err.str();
+        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        examineLogo(logo);
+        size_t said = logo.report.find("capitals ");
+        EXPECT_EQ(said != std::string::npos, name.find('\\') == std::string::npos) << logo.report;
+        if (said == std::string::npos) {
+            continue;
+        }
+        long long low = LLONG_MAX, high = LLONG_MIN;
+        for (const Section& section : logo.sections) {
+            for (const auto& p : section.points) {
+                low = std::min(low, p.Y);
+                high = std::max(high, p.Y);
+            }
+        }
+        Box ink = inkOf(setText({name}, font)); // capitals one unit high
+        double pixels = (high - low) * 1e-4 * 500 / (ink.y1 - ink.y0);
+        EXPECT_LT(pixels, 10);
+        EXPECT_NEAR(std::stod(logo.report.substr(said + 9)), pixels, 0.02 * pixels);
+        EXPECT_NE(logo.report.find("break the name into lines"), std::string::npos);
+    }
 }
 
 TEST(PlaceUnder, StandsCentredUnderTheMark) {

@@ -68,6 +68,7 @@ struct Drawing {
     bool clipped = false; // what lies outside clip is not shown
     Box clip{0, 0, 0, 0};
     std::vector<std::string> notes; // one line each: what was left out and why
+    double capitals = 0;            // a set name: the height of its capitals in the drawing's units
 };
 
 // Input that cannot be imported: malformed XML or SVG, a font or glyph that cannot be had.

@@ -85,7 +85,7 @@ int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& er
             file.clear();
         }
         if (!options.text.empty()) {
-            Part name{"name", setText(options.text, options.font)};
+            Part name{"name", setText(options.text, options.font, options.direction)};
             if (!parts.empty()) {
                 placeUnder(parts.front().drawing, &name.drawing);
             }

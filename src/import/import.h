@@ -5,12 +5,18 @@
 #include <string>
 #include <vector>
 
+// The direction of the name's lines (--direction); fromText: each line's first strong
+// character's, left to right when it has none.
+enum class TextDirection { fromText, leftToRight, rightToLeft };
+
 struct ImportOptions {
     std::string svgPath;                   // empty: no mark
     std::vector<std::string> text;         // lines of the name; empty: no name
     std::string font = "DejaVu Sans:bold"; // a fontconfig pattern or a font file's path
     std::vector<std::string> red;          // fill colours forced into the red class (--red)
     std::vector<std::string> dark;         // fill colours forced into the dark class (--dark)
+
+    TextDirection direction = TextDirection::fromText;
 };
 
 // Exit statuses of import.

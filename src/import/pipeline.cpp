@@ -34,6 +34,24 @@ std::string decimal(double value, int digits) {
     return text;
 }
 
+// At the program's largest zoom, scale 2, its 500-pixel window spans one logo unit over 500
+// pixels; capitals shorter than smallestCapitals pixels there are too small to read.
+constexpr double largestZoomPixels = 500;
+constexpr double smallestCapitals = 10;
+
+// A line for each set name whose capitals stay too small to read, however near it comes.
+void tellSmallLetters(const std::vector<Part>& parts, const Placement& placement,
+                      std::ostream& err) {
+    for (const Part& part : parts) {
+        double pixels = part.drawing.capitals * placement.scale * gridUnit * largestZoomPixels;
+        if (part.drawing.capitals > 0 && pixels < smallestCapitals) {
+            err << part.name << ": capitals " << decimal(pixels, 1)
+                << " pixels high at the largest zoom, under the " << smallestCapitals
+                << " that can be read: break the name into lines (\\n or more --text)\n";
+        }
+    }
+}
+
 void report(const std::vector<Part>& parts, const Attempt& chosen, double visibleArea,
             std::ostream& err) {
     const Layout& layout = chosen.layout;
@@ -130,6 +148,7 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
         }
         writeLayout(layout, out);
         report(parts, chosen, visibleArea, err);
+        tellSmallLetters(parts, placement, err);
         return importWritten;
     }
     err << self << "the logo does not stay within the view\n";

@@ -1,6 +1,7 @@
-// Setting the name: the font found through fontconfig (or read from a file), the text shaped by
-// HarfBuzz and the glyph outlines taken unhinted from FreeType, one filled shape per glyph; and
-// placing the set name under the mark.
+// Setting the name: the font found through fontconfig (or read from a file), each line laid out
+// by raqm (the bidirectional algorithm, then each run shaped by HarfBuzz in its own direction
+// and script) and the glyph outlines taken unhinted from FreeType, one filled shape per glyph;
+// and placing the set name under the mark.
 #include "text.h"
 
 #include <fontconfig/fontconfig.h>
@@ -8,8 +9,7 @@
 #include FT_FREETYPE_H
 #include FT_OUTLINE_H
 #include FT_TRUETYPE_TABLES_H
-#include <hb-ft.h>
-#include <hb.h>
+#include <raqm.h>
 
 #include <sys/stat.h>
 
@@ -167,7 +167,7 @@ std::string familiesOf(FcPattern* pattern, std::vector<std::string>* list) {
 }
 
 // The font a pattern names, or the file a path names. Fontconfig answers every pattern with
-// some font: one whose family is not the family asked for is refused, not set.
+// some font: a pattern without a family, or an answer of another family, is refused, not set.
 FontFile findFont(const std::string& font) {
     struct stat status;
     bool exists = stat(font.c_str(), &status) == 0;
@@ -187,6 +187,12 @@ FontFile findFont(const std::string& font) {
     }
     std::vector<std::string> asked;
     familiesOf(pattern.get(), &asked);
+    // Without a family fontconfig would answer with its default one, whatever it is.
+    if (asked.empty()) {
+        throw ImportError(0, "--font: '" + font +
+                                 "' names no family: give one (as in \"DejaVu Sans:bold\") "
+                                 "or a font file");
+    }
     FcConfigSubstitute(nullptr, pattern.get(), FcMatchPattern);
     FcDefaultSubstitute(pattern.get());
     FcResult result;
@@ -197,7 +203,7 @@ FontFile findFont(const std::string& font) {
     }
     std::vector<std::string> found;
     std::string foundNames = familiesOf(match.get(), &found);
-    bool same = asked.empty();
+    bool same = false;
     for (const std::string& a : asked) {
         for (const std::string& f : found) {
             same = same || FcStrCmpIgnoreCase(reinterpret_cast<const FcChar8*>(a.c_str()),
@@ -224,23 +230,17 @@ struct FaceFree {
         FT_Done_Face(face);
     }
 };
-struct FontFree {
-    void operator()(hb_font_t* font) const {
-        hb_font_destroy(font);
-    }
-};
-struct BufferFree {
-    void operator()(hb_buffer_t* buffer) const {
-        hb_buffer_destroy(buffer);
+struct LayoutFree {
+    void operator()(raqm_t* layout) const {
+        raqm_destroy(layout);
     }
 };
 
-// An open font: FreeType's face at one pixel per font unit, so that outlines and HarfBuzz's
+// An open font: FreeType's face at one pixel per font unit, so that outlines and the shaped
 // positions come out in font units times 64, exactly and unhinted.
 struct Font {
     std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryFree> library;
     std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceFree> face;
-    std::unique_ptr<hb_font_t, FontFree> shaper;
     std::string name;
 };
 
@@ -264,8 +264,6 @@ void openFont(const std::string& pattern, Font* font) {
     if (FT_Set_Char_Size(face, 0, static_cast<FT_F26Dot6>(face->units_per_EM) * 64, 72, 72) != 0) {
         throw ImportError(0, "--font: " + font->name + ": cannot be sized");
     }
-    font->shaper.reset(hb_ft_font_create_referenced(face));
-    hb_ft_font_set_load_flags(font->shaper.get(), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP);
 }
 
 // Outline decomposition into a shape's subpaths, in font units. A conic (quadratic) segment
@@ -351,29 +349,50 @@ double capHeight(const Font& font) {
     return face->ascender > 0 ? 0.7 * face->ascender : 0.7 * face->units_per_EM;
 }
 
-// Shapes one line, in visual order, and appends a shape per glyph whose pen starts at the
-// line's centre less half its advance, on the baseline at y (font units, y down).
-void setLine(const Font& font, const std::u32string& line, int number, double y, double unit,
-             std::map<unsigned, std::vector<Subpath>>* cache, Drawing* drawing) {
-    std::unique_ptr<hb_buffer_t, BufferFree> buffer(hb_buffer_create());
-    hb_buffer_add_utf32(buffer.get(), reinterpret_cast<const uint32_t*>(line.data()),
-                        static_cast<int>(line.size()), 0, static_cast<int>(line.size()));
-    hb_buffer_guess_segment_properties(buffer.get());
-    hb_shape(font.shaper.get(), buffer.get(), nullptr, 0);
-    unsigned count;
-    const hb_glyph_info_t* glyphs = hb_buffer_get_glyph_infos(buffer.get(), &count);
-    const hb_glyph_position_t* positions = hb_buffer_get_glyph_positions(buffer.get(), &count);
+// The glyphs of one line in visual order, left to right.
+std::vector<raqm_glyph_t> layOutLine(const Font& font, const std::u32string& line,
+                                     TextDirection direction) {
+    std::unique_ptr<raqm_t, LayoutFree> layout(raqm_create());
+    raqm_direction_t paragraph = direction == TextDirection::leftToRight   ? RAQM_DIRECTION_LTR
+                                 : direction == TextDirection::rightToLeft ? RAQM_DIRECTION_RTL
+                                                                           : RAQM_DIRECTION_DEFAULT;
+    size_t count = 0;
+    raqm_glyph_t* glyphs = nullptr;
+    if (layout &&
+        raqm_set_text(layout.get(), reinterpret_cast<const uint32_t*>(line.data()), line.size()) &&
+        raqm_set_par_direction(layout.get(), paragraph) &&
+        raqm_set_freetype_face(layout.get(), font.face.get()) &&
+        raqm_set_freetype_load_flags(layout.get(), FT_LOAD_NO_HINTING | FT_LOAD_NO_BITMAP) &&
+        raqm_layout(layout.get())) {
+        glyphs = raqm_get_glyphs(layout.get(), &count);
+    }
+    if (glyphs == nullptr) {
+        throw ImportError(0, "--text: the text layout library cannot lay out the line");
+    }
+    return std::vector<raqm_glyph_t>(glyphs, glyphs + count);
+}
+
+// Lays out one line and appends a shape per glyph whose pen starts at the line's centre less
+// half its advance, on the baseline at y (font units, y down).
+void setLine(const Font& font, const std::u32string& line, TextDirection direction, int number,
+             double y, double unit, std::map<unsigned, std::vector<Subpath>>* cache,
+             Drawing* drawing) {
+    if (line.empty()) {
+        return;
+    }
+    std::vector<raqm_glyph_t> glyphs = layOutLine(font, line, direction);
     double advance = 0;
-    for (unsigned i = 0; i < count; ++i) {
-        if (glyphs[i].codepoint == 0) {
-            throw ImportError(0, "--font: " + font.name + " has no glyph for " +
-                                     nameOf(line[glyphs[i].cluster]));
+    for (const raqm_glyph_t& glyph : glyphs) {
+        if (glyph.index == 0) {
+            throw ImportError(0,
+                              "--font: " + font.name + " has no glyph for " +
+                                  nameOf(line[std::min<size_t>(glyph.cluster, line.size() - 1)]));
         }
-        advance += positions[i].x_advance / 64.0;
+        advance += glyph.x_advance / 64.0;
     }
     double x = -advance / 2;
-    for (unsigned i = 0; i < count; ++i) {
-        const std::vector<Subpath>& outline = glyphOutline(font, glyphs[i].codepoint, cache);
+    for (const raqm_glyph_t& glyph : glyphs) {
+        const std::vector<Subpath>& outline = glyphOutline(font, glyph.index, cache);
         if (!outline.empty()) {
             Shape shape;
             shape.subpaths = outline;
@@ -382,13 +401,13 @@ void setLine(const Font& font, const std::u32string& line, int number, double y,
                                0,
                                0,
                                -unit,
-                               unit * (x + positions[i].x_offset / 64.0),
-                               unit * (y - positions[i].y_offset / 64.0)};
+                               unit * (x + glyph.x_offset / 64.0),
+                               unit * (y - glyph.y_offset / 64.0)};
             shape.fill = {true, {0, 0, 0}, 1};
             shape.line = number;
             drawing->shapes.push_back(std::move(shape));
         }
-        x += positions[i].x_advance / 64.0;
+        x += glyph.x_advance / 64.0;
     }
 }
 
@@ -464,7 +483,8 @@ bool visibleBounds(const Drawing& drawing, Box* box) {
 
 } // namespace
 
-Drawing setText(const std::vector<std::string>& texts, const std::string& fontPattern) {
+Drawing setText(const std::vector<std::string>& texts, const std::string& fontPattern,
+                TextDirection direction) {
     std::vector<std::u32string> lines = splitLines(texts);
     Font font;
     openFont(fontPattern, &font);
@@ -474,8 +494,10 @@ Drawing setText(const std::vector<std::string>& texts, const std::string& fontPa
     std::map<unsigned, std::vector<Subpath>> cache;
     Drawing drawing;
     drawing.clipped = false;
+    drawing.capitals = 1;
     for (size_t i = 0; i < lines.size(); ++i) {
-        setLine(font, lines[i], static_cast<int>(i + 1), i * spacing, unit, &cache, &drawing);
+        setLine(font, lines[i], direction, static_cast<int>(i + 1), i * spacing, unit, &cache,
+                &drawing);
     }
     if (drawing.shapes.empty()) {
         throw ImportError(0, "--text: nothing visible to set");
@@ -506,6 +528,7 @@ void placeUnder(const Drawing& mark, Drawing* name) {
     }
     double dx = (under.x0 + under.x1) / 2 - scale * (ink.x0 + ink.x1) / 2;
     double dy = under.y1 + 0.6 * scale - scale * ink.y0;
+    name->capitals *= scale;
     for (Shape& shape : name->shapes) {
         Matrix& m = shape.transform;
         m = {scale * m.a, scale * m.b,      scale * m.c,

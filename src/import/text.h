@@ -2,6 +2,7 @@
 #pragma once
 
 #include "drawing.h"
+#include "import.h"
 
 #include <string>
 #include <vector>
@@ -11,7 +12,8 @@
 // breaks it too. Capitals stand one unit high on the first baseline, y = 0, centred on x = 0.
 // Throws ImportError for a font that cannot be had, a family fontconfig substitutes, a
 // character the font lacks, invalid UTF-8, control characters, empty or overlong text.
-Drawing setText(const std::vector<std::string>& lines, const std::string& font);
+Drawing setText(const std::vector<std::string>& lines, const std::string& font,
+                TextDirection direction = TextDirection::fromText);
 
 // Moves and scales name to stand centred under mark, as the sample's letters stand under
 // its mark, in mark's space.

@@ -14,7 +14,8 @@ const char* const usage =
     "usage: logotipo-outline check [FILE]\n"
     "       logotipo-outline format [FILE]\n"
     "       logotipo-outline import [--red COLOURS] [--dark COLOURS]\n"
-    "                               [--text NAME]... [--font FONT] [FILE.svg]\n"
+    "                               [--text NAME]... [--font FONT] [--direction ltr|rtl]\n"
+    "                               [FILE.svg]\n"
     "       logotipo-outline --help\n";
 
 const char* const help =
@@ -69,9 +70,15 @@ const char* const help =
     "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
     "                   draw red whatever their hue; may be repeated\n"
     "  --dark COLOURS   fill colours to draw dark whatever their hue\n"
-    "  --text NAME      a line of the name (\\n in NAME or more --text options: more lines)\n"
+    "  --text NAME      a line of the name (\\n in NAME or more --text options: more lines);\n"
+    "                   a tab is a space, any other control character is refused; each\n"
+    "                   line is laid out by the Unicode bidirectional algorithm, runs of\n"
+    "                   left-to-right and right-to-left text in the order they are read\n"
     "  --font FONT      a fontconfig pattern or a font file (default \"DejaVu Sans:bold\");\n"
-    "                   a family that is not installed is refused\n"
+    "                   a pattern without a family, or a family not installed, is refused\n"
+    "  --direction ltr|rtl\n"
+    "                   each line's direction (default: that of its first letter of a\n"
+    "                   strong direction)\n"
     "               Exit status: 0 written, 1 nothing visible or too detailed to fit, 2 a\n"
     "               malformed file (with its line), a missing font or glyph, a usage error.\n"
     "\n"
@@ -131,7 +138,8 @@ int runImport(int count, char** args) {
     for (int i = 0; i < count; ++i) {
         const char* arg = args[i];
         bool valued = std::strcmp(arg, "--text") == 0 || std::strcmp(arg, "--font") == 0 ||
-                      std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0;
+                      std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0 ||
+                      std::strcmp(arg, "--direction") == 0;
         if (valued) {
             if (i + 1 == count) {
                 return usageError((std::string(arg) + " needs a value").c_str());
@@ -141,6 +149,12 @@ int runImport(int count, char** args) {
                 options.text.push_back(value);
             } else if (std::strcmp(arg, "--font") == 0) {
                 options.font = value;
+            } else if (std::strcmp(arg, "--direction") == 0) {
+                if (std::strcmp(value, "ltr") != 0 && std::strcmp(value, "rtl") != 0) {
+                    return usageError("--direction takes ltr or rtl");
+                }
+                options.direction =
+                    value[0] == 'l' ? TextDirection::leftToRight : TextDirection::rightToLeft;
             } else {
                 (std::strcmp(arg, "--red") == 0 ? options.red : options.dark).push_back(value);
             }
