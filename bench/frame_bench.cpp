@@ -24,23 +24,11 @@
 
 namespace {
 
-// The frame cycle without loadOutline: the tables keep what one load put in them.
+void keepTables() {}
+
+// The program's frame cycle without its read: the tables keep what one load put in them.
 void readOnceFrame() {
-    glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
-    glPushMatrix();
-    glRotatef(animation.angleX, 1, 0, 0);
-    glRotatef(animation.angleY, 0, 1, 0);
-    glRotatef(animation.angleZ, 0, 0, 1);
-    glScalef(animation.scaleX, animation.scaleY, animation.scaleZ);
-    glTranslatef(2.57f, -0.01f, 0);
-    glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
-    drawCaps();
-    setupScene();
-    drawSides();
-    glPopMatrix();
-    advanceAnimation();
-    glutPostRedisplay();
-    glutSwapBuffers();
+    runFrame(keepTables);
 }
 
 // The window's floor.
@@ -155,9 +143,8 @@ void report() {
 // Starts a batch from the program's first frame: fresh tables and animation.
 void beginBatch(const Variant& variant) {
     if (variant.file >= 0) {
-        resetOutline();
-        outlineFile = files[variant.file].stream;
-        loadOutline();
+        loadOutlineFrom(files[variant.file].stream);
+        useOutlineStream(files[variant.file].stream);
     }
     animation = startAnimation;
 }

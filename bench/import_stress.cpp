@@ -3,6 +3,7 @@
 // inside another section's edge.
 // import_stress [COUNT [SEED]] prints the counts and the drawings that failed.
 #include "import.h"
+#include "layout.h"
 #include "outline.h"
 #include "pipeline.h"
 #include "random_drawing.h"
@@ -19,12 +20,8 @@ namespace {
 
 using Ring = std::vector<std::pair<long long, long long>>;
 
-std::vector<Ring> readBack(std::string text) {
-    resetOutline();
-    outlineFile = fmemopen(text.data(), text.size(), "r");
-    loadOutline();
-    std::fclose(outlineFile);
-    outlineFile = nullptr;
+std::vector<Ring> readBack(const std::string& text) {
+    loadOutlineText(text.data(), text.size());
     std::vector<Ring> sections;
     for (const OutlinePoint* table : {pTable, tpTable}) {
         int id = 0;
@@ -34,7 +31,7 @@ std::vector<Ring> readBack(std::string text) {
                 id = table[slot].polygonId;
             }
             sections.back().push_back(
-                {std::llround(table[slot].x * 1e4), std::llround(table[slot].y * 1e4)});
+                {std::llround(table[slot].x * gridSteps), std::llround(table[slot].y * gridSteps)});
         }
     }
     return sections;

@@ -6,7 +6,7 @@
 #include <cstdio>
 #include <unistd.h>
 
-const BenchFile benchFiles[5] = {{"full", outlineSlots - 1, outlineSlots - 1},
+const BenchFile benchFiles[5] = {{"full", outlineCapacity, outlineCapacity},
                                  {"points:10", 5, 5},
                                  {"points:100", 50, 50},
                                  {"points:1000", 500, 500},
@@ -15,7 +15,7 @@ const BenchFile benchFiles[5] = {{"full", outlineSlots - 1, outlineSlots - 1},
 namespace {
 
 constexpr int columns = 15;
-constexpr int cellsPerTable = (outlineSlots - 1 + 3) / 4;
+constexpr int cellsPerTable = (outlineCapacity + 3) / 4;
 constexpr double leftEdge = -2.97, cellWidth = 0.8 / columns, cellHeight = 0.028;
 constexpr double gap = 0.25; // share of a cell left empty on each side of its quad
 

@@ -32,8 +32,7 @@ void countBytes(benchmark::State& state, const Subject& subject, long allocation
 }
 
 void loadBench(benchmark::State& state, const Subject* subject) {
-    resetOutline();
-    outlineFile = subject->stream;
+    useOutlineStream(subject->stream);
     loadOutline(); // the stream's buffer is allocated by the first read
     long before = allocationCount();
     for (auto _ : state) {

@@ -81,13 +81,8 @@ void checkFirstLoad(const Snapshot& first) {
     }
 }
 
-void load(Snapshot& into) {
-    loadOutline();
-    takeSnapshot(into);
-}
-
 // The events a watcher gets must describe what the reader can do.
-void watch(const OutlineEvent& event) {
+void watch(const OutlineEvent& event, void*) {
     check(std::memchr(event.line, 0, outlineLineBuffer) != nullptr, "line buffer unterminated");
     check(event.length >= 0 && event.length < outlineLineBuffer, "read length out of range");
     check(event.lineNumber >= 1 && event.carriageReturns >= 0, "line counts out of range");
@@ -154,6 +149,12 @@ int sourceSeek(void* cookie, off64_t* offset, int whence) {
     return 0;
 }
 
+// Load number pass (from 0) of a run on stream, as the program's frames load.
+void load(FILE* stream, int pass, Snapshot& into, OutlineWatcher watcher = nullptr) {
+    loadOutlineFrom(stream, watcher, nullptr, pass == 0 ? firstFrame : laterFrame);
+    takeSnapshot(into);
+}
+
 FILE* openSource(Source& source) {
     cookie_io_functions_t functions{sourceRead, nullptr, sourceSeek, nullptr};
     FILE* stream = fopencookie(&source, "r", functions);
@@ -168,29 +169,25 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     // buffer outlives a load, so the first load may differ from the second; from the
     // second on, the tables stay the same.
     std::vector<char> copy(data, data + size);
-    resetOutline();
-    outlineFile = fmemopen(copy.data(), copy.size(), "r");
-    check(outlineFile != nullptr, "fmemopen failed");
+    FILE* stream = fmemopen(copy.data(), copy.size(), "r");
+    check(stream != nullptr, "fmemopen failed");
     for (int i = 0; i < 3; ++i) {
-        load(loads[i]);
+        load(stream, i, loads[i]);
     }
     checkFirstLoad(loads[0]);
-    check(!ferror(outlineFile), "fmemopen stream failed");
+    check(!ferror(stream), "fmemopen stream failed");
     check(same(loads[1], loads[2]), "second and third loads differ");
-    std::fclose(outlineFile);
+    std::fclose(stream);
 
     // Route two: the same bytes from a stream of our own, with a watcher installed, must
     // give the same tables load for load.
     Source plain{data, size, 0, 0, 0, 0, false, 0};
-    resetOutline();
-    outlineFile = openSource(plain);
-    outlineWatcher = watch;
+    stream = openSource(plain);
     for (int i = 0; i < 3; ++i) {
-        load(loads[3]);
+        load(stream, i, loads[3], watch);
         check(same(loads[3], loads[i]), "the two streams give different tables");
     }
-    outlineWatcher = nullptr;
-    std::fclose(outlineFile);
+    std::fclose(stream);
 
     // Route three: a read fails in the load and at the offset the first bytes choose.
     // Loads before it match route one; every load after it leaves the tables as they were
@@ -201,23 +198,21 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
     }
     Source failing{data,  size, 0, 0, 1 + static_cast<int>(choice % 3), (choice / 3) % (size + 1),
                    false, 0};
-    resetOutline();
-    outlineFile = openSource(failing);
+    stream = openSource(failing);
     // Unbuffered: every fread of the reader goes straight to the source.
-    setvbuf(outlineFile, nullptr, _IONBF, 0);
+    setvbuf(stream, nullptr, _IONBF, 0);
     for (failing.pass = 1; failing.pass < failing.failPass; ++failing.pass) {
-        load(loads[3]);
+        load(stream, failing.pass - 1, loads[3]);
         check(same(loads[3], loads[failing.pass - 1]), "a load before the failure differs");
     }
-    load(loads[4]);
-    check(failing.failed && ferror(outlineFile), "the read did not fail");
+    load(stream, failing.pass - 1, loads[4]);
+    check(failing.failed && ferror(stream), "the read did not fail");
     for (int i = 0; i < 2; ++i) {
         ++failing.pass;
-        load(loads[5]);
+        load(stream, failing.pass - 1, loads[5]);
         check(same(loads[5], loads[4]), "a load after a failed read changed the tables");
     }
     check(failing.readsAfterFailure == 0, "the stream was read after it failed");
-    std::fclose(outlineFile);
-    outlineFile = nullptr;
+    std::fclose(stream);
     return 0;
 }

@@ -18,12 +18,8 @@ double areaOf(const std::vector<ClipperLib::IntPoint>& points) {
 
 namespace {
 
-std::vector<Section> readBack(std::string text) {
-    resetOutline();
-    outlineFile = fmemopen(text.data(), text.size(), "r");
-    loadOutline();
-    std::fclose(outlineFile);
-    outlineFile = nullptr;
+std::vector<Section> readBack(const std::string& text) {
+    loadOutlineText(text.data(), text.size());
     std::vector<Section> sections;
     for (bool tp : {false, true}) {
         const OutlinePoint* table = tp ? tpTable : pTable;
@@ -127,7 +123,7 @@ void examineLogo(Logo& logo) {
         EXPECT_TRUE(convex(s.points)) << (s.tp ? "TP " : "P ") << s.id;
         (s.tp || s.id > 3 ? logo.darkArea : logo.redArea) += areaOf(s.points);
         for (const auto& p : s.points) {
-            EXPECT_LE(std::hypot(p.X * 1e-4 - centreX, p.Y * 1e-4 - centreY), viewReach);
+            EXPECT_LE(std::hypot(p.X * 1e-4 - viewCentreX, p.Y * 1e-4 - viewCentreY), viewReach);
         }
         for (size_t j = 0; j < i; ++j) {
             EXPECT_TRUE(apart(s.points, logo.sections[j].points) ||

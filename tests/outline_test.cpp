@@ -57,11 +57,10 @@ void openText(const std::string& text) {
     ASSERT_NE(outlineFile, nullptr);
 }
 
-// Loads text as the program's first load of a file.
+// Loads text as the program's first load of a file; later loads read it again.
 void loadFresh(const std::string& text) {
-    resetOutline();
     openText(text);
-    loadOutline();
+    loadOutlineFrom(outlineFile);
 }
 
 } // namespace
@@ -263,17 +262,44 @@ int failingSeek(void* cookie, off64_t* offset, int whence) {
 
 } // namespace
 
+// A watcher's own count, reached through the user pointer.
+void countRead(const OutlineEvent&, void* user) {
+    ++*static_cast<int*>(user);
+}
+
+TEST(Reader, LoadsTextWithAWatcherOfItsOwn) {
+    // The program's stream holds one point; a load of text leaves it in place.
+    loadFresh("P\n" + pointLine("5", "5"));
+    FILE* programStream = outlineFile;
+    // A long line leaves the line buffer full; the text's blank line must not see it.
+    std::string text = "P\n\n" + pointLine("1", "2") + std::string(70, '9') + "\n";
+    int reads = 0;
+    EXPECT_TRUE(loadOutlineText(text.data(), text.size(), countRead, &reads));
+    EXPECT_EQ(reads, 4);
+    expectPoints(pTable, {{1, 0, 0}, {1, 1, 2}, {1, 9999999, 9999999}});
+    ASSERT_EQ(outlineFile, programStream);
+    // A first frame again: the blank line still reads zeros, not the 9s left in the buffer.
+    EXPECT_TRUE(loadOutlineText(text.data(), text.size(), countRead, &reads));
+    EXPECT_EQ(reads, 8);
+    expectPoints(pTable, {{1, 0, 0}, {1, 1, 2}, {1, 9999999, 9999999}});
+    // The program's next load reads its own stream, and the watcher is gone.
+    loadOutline();
+    EXPECT_EQ(reads, 8);
+    expectPoints(pTable, {{1, 5, 5}, {1, 1, 2}, {1, 9999999, 9999999}});
+    EXPECT_TRUE(loadOutlineText("", 0));
+    expectPoints(pTable, {});
+}
+
 TEST(Reader, AReadErrorStaysForEveryLaterLoad) {
     std::string text = "P\n" + pointLine("1", "1") + pointLine("2", "2") + pointLine("3", "3");
     FailingSource source{text, 0, 2 + 45 + 10, false, 0};
-    resetOutline();
     cookie_io_functions_t functions{failingRead, nullptr, failingSeek, nullptr};
     FILE* stream = fopencookie(&source, "r", functions);
     ASSERT_NE(stream, nullptr);
     // An unbuffered stream makes every read reach the source, so the failure lands mid-line.
     setvbuf(stream, nullptr, _IONBF, 0);
     outlineFile = stream;
-    loadOutline();
+    EXPECT_FALSE(loadOutlineFrom(stream));
     // The line the failing read was in is not stored.
     expectPoints(pTable, {{1, 1, 1}});
 
@@ -373,11 +399,10 @@ struct ReadResult {
     std::string buffer;
 };
 
-std::vector<ReadResult> watchedReads;
-
-void recordRead(const OutlineEvent& event) {
+// The watcher: user is the list of the load's reads.
+void recordRead(const OutlineEvent& event, void* user) {
     if (event.kind != outlineCtrlZ && event.kind != outlineReadFailed) {
-        watchedReads.push_back(
+        static_cast<std::vector<ReadResult>*>(user)->push_back(
             {event.length, event.carriageReturns, std::string(event.line, outlineLineBuffer)});
     }
 }
@@ -418,16 +443,9 @@ std::vector<ReadResult> expectedReads(const std::string& bytes, std::string& buf
 
 // Loads text twice from the stream and checks every read of both loads against the rules.
 void expectReadsFollowTheRules(const std::string& text, FILE* stream, const std::string& what) {
-    resetOutline();
-    outlineFile = stream;
-    outlineWatcher = recordRead;
     std::vector<ReadResult> loads[2];
-    for (std::vector<ReadResult>& reads : loads) {
-        watchedReads.clear();
-        loadOutline();
-        reads = watchedReads;
-    }
-    outlineWatcher = nullptr;
+    loadOutlineFrom(stream, recordRead, &loads[0], firstFrame);
+    loadOutlineFrom(stream, recordRead, &loads[1], laterFrame);
     std::string buffer(outlineLineBuffer, '\0');
     for (int load = 0; load < 2; ++load) {
         const std::vector<ReadResult>& got = loads[load];

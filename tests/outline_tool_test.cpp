@@ -187,12 +187,10 @@ void expectListingMatchesTables(const std::string& path) {
     CheckResult result = check(path);
     ASSERT_NE(result.status, toolUnreadable) << result.err;
     // The program's first frame, read on its own.
-    resetOutline();
-    outlineFile = std::fopen(path.c_str(), "r");
-    ASSERT_NE(outlineFile, nullptr);
-    loadOutline();
-    std::fclose(outlineFile);
-    outlineFile = nullptr;
+    FILE* stream = std::fopen(path.c_str(), "r");
+    ASSERT_NE(stream, nullptr);
+    loadOutlineFrom(stream);
+    std::fclose(stream);
     for (const char* table : {"P", "TP"}) {
         std::vector<Run> expected = runsOf(std::string(table) == "P" ? pTable : tpTable);
         int total = 0;
@@ -265,11 +263,9 @@ std::string loadWritten(const std::string& text) {
     FILE* file = std::fopen(path.c_str(), "w");
     std::fputs(text.c_str(), file);
     std::fclose(file);
-    resetOutline();
-    outlineFile = std::fopen(path.c_str(), "r");
-    loadOutline();
-    std::fclose(outlineFile);
-    outlineFile = nullptr;
+    FILE* stream = std::fopen(path.c_str(), "r");
+    loadOutlineFrom(stream);
+    std::fclose(stream);
     return path;
 }
 
@@ -353,6 +349,17 @@ TEST(Format, WritesWhatTheReaderReadsBack) {
     }
     std::remove(path.c_str());
 }
+
+namespace {
+
+// The field text of value as a string, with how far off it reads.
+std::string fieldText(double value, double* error) {
+    char text[outlineFieldBuffer];
+    *error = ::fieldText(value, text);
+    return text;
+}
+
+} // namespace
 
 TEST(Format, PicksTheNearestShortestText) {
     double error = -1;

@@ -13,14 +13,21 @@
 namespace {
 
 constexpr double viewDepth = 10;
-// Brings the outline point (-2.57, 0.01) to the centre of the view.
-constexpr float originX = 2.57f, originY = -0.01f;
+// Brings the outline's view centre to the centre of the view.
+constexpr float originX = static_cast<float>(-viewCentreX);
+constexpr float originY = static_cast<float>(-viewCentreY);
+
+// The program's read of a frame: logo.txt as its name stands now, into the tables.
+void readLogo() {
+    followLogoFile();
+    loadOutline();
+}
 
 } // namespace
 
-// One complete frame, then one step of the animation. The order of light 0, the load, the
+// One complete frame, then one step of the animation. The order of light 0, the read, the
 // faces, setupScene and the walls decides which light placement each surface sees.
-void drawFrame() {
+void runFrame(void (*read)()) {
     glClear(GL_COLOR_BUFFER_BIT | GL_DEPTH_BUFFER_BIT);
     glPushMatrix();
     glRotatef(animation.angleX, 1, 0, 0);
@@ -29,8 +36,7 @@ void drawFrame() {
     glScalef(animation.scaleX, animation.scaleY, animation.scaleZ);
     glTranslatef(originX, originY, 0);
     glLightfv(GL_LIGHT0, GL_POSITION, light0Position);
-    followLogoFile();
-    loadOutline();
+    read();
     drawCaps();
     setupScene();
     drawSides();
@@ -38,6 +44,10 @@ void drawFrame() {
     advanceAnimation();
     glutPostRedisplay();
     glutSwapBuffers();
+}
+
+void drawFrame() {
+    runFrame(readLogo);
 }
 
 // A view 2 units wide; its height follows the window's aspect ratio.

@@ -2,7 +2,7 @@
 // centred. The capacity search: bisection on the logarithm of the tolerance.
 #include "fit.h"
 
-#include "outlinetool.h"
+#include "outline.h"
 #include "seams.h"
 
 #include <algorithm>
@@ -27,8 +27,8 @@ ClipperLib::Path viewDisc() {
     ClipperLib::Path disc;
     for (int i = 0; i < corners; ++i) {
         double angle = 2 * M_PI * i / corners;
-        disc.push_back({std::llround(centreX / gridUnit + radius * std::cos(angle)),
-                        std::llround(centreY / gridUnit + radius * std::sin(angle))});
+        disc.push_back({std::llround(viewCentreX / gridUnit + radius * std::cos(angle)),
+                        std::llround(viewCentreY / gridUnit + radius * std::sin(angle))});
     }
     return disc;
 }
@@ -160,8 +160,8 @@ bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
             reach = std::max(reach, std::hypot(p.X - cx, p.Y - cy));
         }
         double ratio = radius / gridUnit / std::max(reach, 1.0);
-        *placement = {coarse.scale * ratio, ratio * (coarse.x0 - cx) + centreX / gridUnit,
-                      ratio * (coarse.y0 - cy) + centreY / gridUnit};
+        *placement = {coarse.scale * ratio, ratio * (coarse.x0 - cx) + viewCentreX / gridUnit,
+                      ratio * (coarse.y0 - cy) + viewCentreY / gridUnit};
         return true;
     }
 }

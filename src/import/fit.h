@@ -10,7 +10,7 @@
 #include <vector>
 
 // Output grid units are this many logo units: four decimals, written exactly.
-constexpr double gridUnit = 1e-4;
+constexpr double gridUnit = 1 / gridSteps;
 // Every point lands within this of the view's centre, a margin inside the view's reach.
 constexpr double fitRadius = 0.47;
 

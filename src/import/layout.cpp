@@ -3,7 +3,6 @@
 #include "layout.h"
 
 #include "outline.h"
-#include "outlinetool.h"
 
 #include <algorithm>
 #include <ostream>
@@ -51,14 +50,11 @@ bool splitRed(Layout* layout) {
 void writeSection(const char* header, const Piece& piece, std::ostream& out) {
     out << header << "\n";
     for (const ClipperLib::IntPoint& p : piece.points) {
-        double error;
-        std::string x = fieldText(static_cast<double>(p.X) / 1e4, &error);
-        std::string y = fieldText(static_cast<double>(p.Y) / 1e4, &error);
-        out << std::string(outlineXColumn + outlineFieldChars - x.size(), ' ') << x
-            << std::string(outlineYColumn - outlineXColumn - outlineFieldChars + outlineFieldChars -
-                               y.size(),
-                           ' ')
-            << y << "\n";
+        char x[outlineFieldBuffer], y[outlineFieldBuffer], line[outlinePointLineBuffer];
+        fieldText(static_cast<double>(p.X) / gridSteps, x);
+        fieldText(static_cast<double>(p.Y) / gridSteps, y);
+        writePointLine(x, y, line);
+        out << line;
     }
 }
 
@@ -123,7 +119,7 @@ void writeLayout(const Layout& layout, std::ostream& out) {
         writeSection("P", piece, out);
     }
     for (int i = 0; i < layout.reserved; ++i) {
-        out << "P reserved for the red mark\n";
+        out << reservedHeader << "\n";
     }
     for (const Piece& piece : layout.pDark) {
         writeSection("P", piece, out);

@@ -1,15 +1,18 @@
 // The tables: which pieces stay red, which table each piece goes to, and the written file.
 #pragma once
 
+#include "outline.h"
 #include "pieces.h"
 
 #include <iosfwd>
 #include <vector>
 
 // Each table of logo.txt holds this many points.
-constexpr int tablePoints = 839;
+constexpr int tablePoints = outlineCapacity;
 // P sections 1 to 3 are drawn red.
-constexpr int redSections = 3;
+constexpr int redSections = firstDarkId - 1;
+// Grid units per logo unit: four decimals, so every coordinate is written exactly.
+constexpr double gridSteps = 1e4;
 
 struct Layout {
     std::vector<Piece> red;    // P sections from id 1
@@ -26,5 +29,5 @@ int pointCount(const std::vector<Piece>& pieces);
 // they do not fit.
 bool layOut(std::vector<Piece> pieces, Layout* layout);
 
-// logo.txt: grid units are 1e-4, so every coordinate is written exactly.
+// logo.txt: grid units are 1 / gridSteps, so every coordinate is written exactly.
 void writeLayout(const Layout& layout, std::ostream& out);

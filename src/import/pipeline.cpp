@@ -4,7 +4,7 @@
 
 #include "fit.h"
 #include "import.h"
-#include "outlinetool.h"
+#include "outline.h"
 
 #include <algorithm>
 #include <chrono>
@@ -20,7 +20,8 @@ double farthestPoint(const Layout& layout) {
     for (const auto* list : {&layout.red, &layout.pDark, &layout.tpDark}) {
         for (const Piece& piece : *list) {
             for (const auto& p : piece.points) {
-                farthest = std::max(farthest, std::hypot(p.X / 1e4 - centreX, p.Y / 1e4 - centreY));
+                farthest = std::max(farthest, std::hypot(p.X / gridSteps - viewCentreX,
+                                                         p.Y / gridSteps - viewCentreY));
             }
         }
     }

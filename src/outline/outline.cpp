@@ -9,7 +9,6 @@
 OutlinePoint pTable[outlineSlots];
 OutlinePoint tpTable[outlineSlots];
 FILE* outlineFile = nullptr;
-void (*outlineWatcher)(const OutlineEvent& event) = nullptr;
 
 namespace {
 
@@ -29,6 +28,11 @@ char yText[outlineFieldChars + 1];
 int nextSlotP, nextSlotTP;
 int polygonIdP, polygonIdTP;
 
+// The load under way: its stream and its watcher, null for the program's loads.
+FILE* source;
+OutlineWatcher watcher;
+void* watcherUser;
+
 // The stream is read in chunks; each load starts a fresh pass after its seek.
 unsigned char chunk[chunkBytes];
 size_t chunkPos, chunkEnd;
@@ -46,7 +50,7 @@ void report(OutlineEventKind kind, int length, int polygonId = 0, int slot = 0, 
             double y = 0) {
     OutlineEvent event{kind, lineNumber, length, carriageReturns, lineBuffer, polygonId,
                        slot, x,          y};
-    outlineWatcher(event);
+    watcher(event, watcherUser);
 }
 
 // The index of the first byte at or after from in the chunk, or chunkEnd for none.
@@ -59,13 +63,13 @@ size_t findInChunk(unsigned char byte, size_t from) {
 bool refill() {
     if (streamDrained) {
         dataEnded = true;
-        if (ferror(outlineFile)) {
+        if (ferror(source)) {
             readFailed = true;
         }
         return false;
     }
     chunkPos = 0;
-    chunkEnd = fread(chunk, 1, chunkBytes, outlineFile);
+    chunkEnd = fread(chunk, 1, chunkBytes, source);
     if (chunkEnd < chunkBytes) {
         streamDrained = true;
     }
@@ -129,7 +133,7 @@ int readLine() {
     while (taken < maxLineChars) {
         if (chunkPos == chunkEnd && !refill()) {
             if (readFailed) {
-                if (outlineWatcher) {
+                if (watcher) {
                     report(outlineReadFailed, 0);
                 }
                 return 0;
@@ -143,7 +147,7 @@ int readLine() {
         }
         if (c == ctrlZ) {
             dataEnded = true;
-            if (outlineWatcher) {
+            if (watcher) {
                 report(outlineCtrlZ, 0);
             }
             break;
@@ -262,7 +266,7 @@ void storePoint(int kind, int taken) {
     int polygonId = kind == pKind ? polygonIdP : polygonIdTP;
     // Points past the last slot are dropped; only a watcher still wants their values.
     bool fits = nextSlot < outlineSlots;
-    if (!fits && !outlineWatcher) {
+    if (!fits && !watcher) {
         return;
     }
     std::memcpy(xText, lineBuffer + outlineXColumn, outlineFieldChars);
@@ -274,7 +278,7 @@ void storePoint(int kind, int taken) {
     if (fits) {
         table[nextSlot] = OutlinePoint{polygonId, x, y};
     }
-    if (outlineWatcher) {
+    if (watcher) {
         report(fits ? outlinePoint : outlineDropped, taken, polygonId, nextSlot, x, y);
     }
     if (fits) {
@@ -301,19 +305,60 @@ int readSection(int kind) {
 
 // Skips from a TL header to the next line with 'P' in column 1, which is returned unread.
 int skipTlStretch(int headerTaken) {
-    if (outlineWatcher) {
+    if (watcher) {
         report(outlineTlHeader, headerTaken);
     }
     endLine(headerTaken);
     int taken = readLine();
     while (taken > 0 && lineBuffer[1] != 'P') {
-        if (outlineWatcher) {
+        if (watcher) {
             report(outlineHidden, taken);
         }
         endLine(taken);
         taken = readLine();
     }
     return taken;
+}
+
+// One load of source from its start.
+void loadFromStart() {
+    nextSlotP = nextSlotTP = 1;
+    polygonIdP = polygonIdTP = 1;
+    lineNumber = 1;
+    chunkPos = chunkEnd = 0;
+    streamDrained = false;
+    dataEnded = false;
+    // fseek clears only the end-of-file indicator; a read error stays with the stream.
+    std::fseek(source, 0, SEEK_SET);
+    if (ferror(source)) {
+        readFailed = true;
+    }
+
+    int taken = readLine();
+    while (taken > 0) {
+        if (lineBuffer[0] == 'P') {
+            if (watcher) {
+                report(outlinePHeader, taken, polygonIdP);
+            }
+            endLine(taken);
+            taken = readSection(pKind);
+        } else if (lineBuffer[0] == 'T' && lineBuffer[1] == 'P') {
+            if (watcher) {
+                report(outlineTpHeader, taken, polygonIdTP);
+            }
+            endLine(taken);
+            taken = readSection(tpKind);
+        } else if (lineBuffer[0] == 'T' && lineBuffer[1] == 'L') {
+            taken = skipTlStretch(taken);
+        } else {
+            // No header where one must stand: nothing is stored, the next line is read.
+            if (watcher) {
+                report(outlineStray, taken);
+            }
+            endLine(taken);
+            taken = readLine();
+        }
+    }
 }
 
 } // namespace
@@ -330,43 +375,32 @@ void useOutlineStream(FILE* stream) {
 }
 
 void loadOutline() {
-    nextSlotP = nextSlotTP = 1;
-    polygonIdP = polygonIdTP = 1;
-    lineNumber = 1;
-    chunkPos = chunkEnd = 0;
-    streamDrained = false;
-    dataEnded = false;
-    // fseek clears only the end-of-file indicator; a read error stays with the stream.
-    std::fseek(outlineFile, 0, SEEK_SET);
-    if (ferror(outlineFile)) {
-        readFailed = true;
-    }
+    source = outlineFile;
+    loadFromStart();
+}
 
-    int taken = readLine();
-    while (taken > 0) {
-        if (lineBuffer[0] == 'P') {
-            if (outlineWatcher) {
-                report(outlinePHeader, taken, polygonIdP);
-            }
-            endLine(taken);
-            taken = readSection(pKind);
-        } else if (lineBuffer[0] == 'T' && lineBuffer[1] == 'P') {
-            if (outlineWatcher) {
-                report(outlineTpHeader, taken, polygonIdTP);
-            }
-            endLine(taken);
-            taken = readSection(tpKind);
-        } else if (lineBuffer[0] == 'T' && lineBuffer[1] == 'L') {
-            taken = skipTlStretch(taken);
-        } else {
-            // No header where one must stand: nothing is stored, the next line is read.
-            if (outlineWatcher) {
-                report(outlineStray, taken);
-            }
-            endLine(taken);
-            taken = readLine();
-        }
+bool loadOutlineFrom(FILE* stream, OutlineWatcher watch, void* user, OutlineFrame frame) {
+    if (frame == firstFrame) {
+        resetOutline();
     }
+    source = stream;
+    watcher = watch;
+    watcherUser = user;
+    loadFromStart();
+    watcher = nullptr;
+    watcherUser = nullptr;
+    return !readFailed;
+}
+
+bool loadOutlineText(const char* text, size_t size, OutlineWatcher watch, void* user) {
+    // fmemopen only reads the bytes; its interface asks for a writable buffer.
+    FILE* stream = fmemopen(const_cast<char*>(text), size, "r");
+    if (stream == nullptr) {
+        return false;
+    }
+    bool read = loadOutlineFrom(stream, watch, user);
+    std::fclose(stream);
+    return read;
 }
 
 void resetOutline() {

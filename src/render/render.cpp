@@ -43,8 +43,6 @@ const MaterialSet darkWall = {{0, 0, 0, 1},
 // TP walls change only the colour and keep the material last in force.
 const GLfloat tpWallColour[3] = {0.1f, 0.1f, 0.1f};
 
-// P polygons below this id form the red mark; the rest are the dark letters.
-constexpr int firstDarkId = 4;
 constexpr double frontZ = 0.0;
 constexpr double backZ = 0.1;
 constexpr double wallFarZ = 0.099; // stops just short of the back face

@@ -3,6 +3,7 @@
 // what its author likely meant.
 #include "outline.h"
 #include "outlinetool.h"
+#include "shape.h"
 
 #include <algorithm>
 #include <cerrno>
@@ -16,10 +17,6 @@
 
 namespace {
 
-constexpr int tableCapacity = outlineSlots - 1;
-constexpr int longestLine = outlineLineBuffer - 2; // characters before the line feed
-constexpr int firstDarkId = 4;
-
 // One read as the watcher saw it, with its own copy of the line buffer.
 struct Read {
     OutlineEventKind kind;
@@ -31,13 +28,12 @@ struct Read {
     double x, y;
 };
 
-std::vector<Read> reads;
-
-void keepRead(const OutlineEvent& event) {
+// The watcher of check's load: user is the list of reads.
+void keepRead(const OutlineEvent& event, void* user) {
     Read read{event.kind, event.lineNumber, event.length, event.carriageReturns,
               {},         event.polygonId,  event.x,      event.y};
     std::memcpy(read.line, event.line, outlineLineBuffer);
-    reads.push_back(read);
+    static_cast<std::vector<Read>*>(user)->push_back(read);
 }
 
 struct Warning {
@@ -45,9 +41,14 @@ struct Warning {
     std::string text;
 };
 
-struct Vertex {
-    double x, y;
-    int line;
+// What the reads are analysed into: the warnings, and what each byte of the line buffer
+// last held.
+struct Findings {
+    std::vector<Warning> warnings;
+    // The line that last wrote each byte of the line buffer; 0 for bytes still zero-filled.
+    int writer[outlineLineBuffer] = {};
+    // Lines read as points with fields of their own.
+    std::set<int> pointLines;
 };
 
 struct Polygon {
@@ -62,6 +63,13 @@ struct Polygon {
 std::string number(double value) {
     char text[64];
     std::snprintf(text, sizeof text, std::fabs(value) < 1e6 ? "%.4f" : "%g", value);
+    return text;
+}
+
+// The view centre as written in the program's help: -2.57 and 0.01.
+std::string shortNumber(double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, "%g", value);
     return text;
 }
 
@@ -95,20 +103,12 @@ std::string quoted(const char* text, int count) {
     return shown + "'";
 }
 
-// What the warnings are collected into while the reads are walked.
-std::vector<Warning> warnings;
-
-void warn(int line, const std::string& text) {
-    warnings.push_back({line, text});
+void warn(Findings& found, int line, const std::string& text) {
+    found.warnings.push_back({line, text});
 }
 
-// The line that last wrote each byte of the line buffer; 0 for bytes still zero-filled.
-int writer[outlineLineBuffer];
-// Lines read as points with fields of their own.
-std::set<int> pointLines;
-
 // One field of a point line: where its text came from and what the reader made of it.
-void checkField(const Read& read, const char* name, int column) {
+void checkField(Findings& found, const Read& read, const char* name, int column) {
     const char* line = read.line;
     int length = read.length;
     bool hasLineFeed = line[length - 1] == '\n';
@@ -119,38 +119,41 @@ void checkField(const Read& read, const char* name, int column) {
     double value = convertField(line + column, &used);
     if (column > length) {
         // Past the terminating zero: bytes that earlier, longer reads left in the buffer.
-        int source = writer[column];
+        int source = found.writer[column];
         std::string from = source == 0 ? "bytes no line has written (zero on the first frame)"
                                        : "bytes of line " + std::to_string(source);
         bool blank = std::all_of(line, line + end, [](char c) { return c == ' ' || c == '\t'; });
         if (!blank) {
-            warn(read.lineNumber, "short line (" + std::to_string(end) + " characters): its " +
-                                      field + " takes " + from + ", read as " + number(value));
+            warn(found, read.lineNumber,
+                 "short line (" + std::to_string(end) + " characters): its " + field + " takes " +
+                     from + ", read as " + number(value));
         }
         return;
     }
     if (column >= end) {
-        warn(read.lineNumber, "the line ends before its " + field + ": no number, read as 0");
+        warn(found, read.lineNumber,
+             "the line ends before its " + field + ": no number, read as 0");
         return;
     }
     int own = std::min(end - column, outlineFieldChars);
     std::string text = quoted(line + column, own);
     if (used == 0) {
-        warn(read.lineNumber, field + " " + text + " holds no number: read as 0");
+        warn(found, read.lineNumber, field + " " + text + " holds no number: read as 0");
     } else if (std::isnan(value)) {
-        warn(read.lineNumber, field + " " + text + " is NaN");
+        warn(found, read.lineNumber, field + " " + text + " is NaN");
     } else if (std::isinf(value)) {
-        warn(read.lineNumber, field + " " + text + " is an infinity");
+        warn(found, read.lineNumber, field + " " + text + " is an infinity");
     } else if (used < own && !std::all_of(line + column + used, line + column + own,
                                           [](char c) { return c == ' ' || c == '\t'; })) {
-        warn(read.lineNumber, field + " " + text + ": only " + quoted(line + column, used) +
-                                  " is read, as " + number(value));
+        warn(found, read.lineNumber,
+             field + " " + text + ": only " + quoted(line + column, used) + " is read, as " +
+                 number(value));
     }
 }
 
 // Text a point line holds outside its two fields is ignored; it is most often a number
 // that stands in the wrong columns.
-void checkOutsideFields(const Read& read) {
+void checkOutsideFields(Findings& found, const Read& read) {
     const char* line = read.line;
     int end = line[read.length - 1] == '\n' ? read.length - 1 : read.length;
     const int gaps[3][2] = {{0, outlineXColumn},
@@ -165,40 +168,43 @@ void checkOutsideFields(const Read& read) {
             }
         }
         if (first >= 0) {
-            warn(read.lineNumber, "text in columns " + std::to_string(first) + "-" +
-                                      std::to_string(last) + " " +
-                                      quoted(line + first, last - first + 1) +
-                                      " lies outside the x and y fields and is ignored");
+            warn(found, read.lineNumber,
+                 "text in columns " + std::to_string(first) + "-" + std::to_string(last) + " " +
+                     quoted(line + first, last - first + 1) +
+                     " lies outside the x and y fields and is ignored");
         }
     }
     const char* tab = static_cast<const char*>(std::memchr(line, '\t', end));
     if (tab != nullptr && tab - line < outlineYColumn + outlineFieldChars) {
-        warn(read.lineNumber, "tab in column " + std::to_string(tab - line) +
-                                  ": the program counts it as one column");
+        warn(found, read.lineNumber,
+             "tab in column " + std::to_string(tab - line) +
+                 ": the program counts it as one column");
     }
 }
 
-void checkPointLine(const Read& read) {
+void checkPointLine(Findings& found, const Read& read) {
     const char* line = read.line;
     int end = line[read.length - 1] == '\n' ? read.length - 1 : read.length;
     bool blank = std::all_of(line, line + end, [](char c) { return c == ' ' || c == '\t'; });
     if (blank && end < outlineXColumn) {
-        int source = writer[outlineXColumn];
+        int source = found.writer[outlineXColumn];
         std::string point = "(" + number(read.x) + ", " + number(read.y) + ")";
-        if (source != 0 && source == writer[outlineYColumn] && pointLines.count(source)) {
-            warn(read.lineNumber, "blank line in a section repeats the point " + point +
-                                      " of line " + std::to_string(source));
+        if (source != 0 && source == found.writer[outlineYColumn] &&
+            found.pointLines.count(source)) {
+            warn(found, read.lineNumber,
+                 "blank line in a section repeats the point " + point + " of line " +
+                     std::to_string(source));
         } else {
             std::string from = source == 0 ? "bytes no line has written"
                                            : "bytes of line " + std::to_string(source);
-            warn(read.lineNumber,
+            warn(found, read.lineNumber,
                  "blank line in a section stores a point " + point + " from " + from);
         }
         return;
     }
-    checkField(read, "x", outlineXColumn);
-    checkField(read, "y", outlineYColumn);
-    checkOutsideFields(read);
+    checkField(found, read, "x", outlineXColumn);
+    checkField(found, read, "y", outlineYColumn);
+    checkOutsideFields(found, read);
 }
 
 // What a read became, for the rest of a long line.
@@ -219,111 +225,7 @@ std::string readKind(const Read& read) {
     }
 }
 
-double cross(double ax, double ay, double bx, double by) {
-    return ax * by - ay * bx;
-}
-
-// Whether segments pq and rs meet, touching included.
-bool segmentsMeet(const Vertex& p, const Vertex& q, const Vertex& r, const Vertex& s) {
-    auto side = [](const Vertex& a, const Vertex& b, const Vertex& c) {
-        double value = cross(b.x - a.x, b.y - a.y, c.x - a.x, c.y - a.y);
-        return (value > 0) - (value < 0);
-    };
-    int d1 = side(p, q, r), d2 = side(p, q, s), d3 = side(r, s, p), d4 = side(r, s, q);
-    if (d1 * d2 > 0 || d3 * d4 > 0) {
-        return false;
-    }
-    if (d1 == 0 && d2 == 0) {
-        // Collinear: they meet when their extents overlap.
-        return std::max(std::min(p.x, q.x), std::min(r.x, s.x)) <=
-                   std::min(std::max(p.x, q.x), std::max(r.x, s.x)) &&
-               std::max(std::min(p.y, q.y), std::min(r.y, s.y)) <=
-                   std::min(std::max(p.y, q.y), std::max(r.y, s.y));
-    }
-    return true;
-}
-
-// One GL_POLYGON fills a convex outline correctly; anything else is warned about.
-void checkShape(const Polygon& polygon) {
-    std::vector<Vertex> v;
-    for (const Vertex& point : polygon.points) {
-        if (!std::isfinite(point.x) || !std::isfinite(point.y)) {
-            return; // already warned about at its field
-        }
-        if (v.empty() || point.x != v.back().x || point.y != v.back().y) {
-            v.push_back(point);
-        }
-    }
-    while (v.size() > 1 && v.back().x == v.front().x && v.back().y == v.front().y) {
-        v.pop_back();
-    }
-    std::string name = polygonName(polygon);
-    int n = static_cast<int>(v.size());
-    // Flat when every point lies on the line from the first to the one farthest from it.
-    int far = 0;
-    for (int i = 1; i < n; ++i) {
-        if (std::hypot(v[i].x - v[0].x, v[i].y - v[0].y) >
-            std::hypot(v[far].x - v[0].x, v[far].y - v[0].y)) {
-            far = i;
-        }
-    }
-    double fx = v[far].x - v[0].x, fy = v[far].y - v[0].y;
-    bool flat = std::all_of(v.begin(), v.end(), [&](const Vertex& p) {
-        return std::fabs(cross(fx, fy, p.x - v[0].x, p.y - v[0].y)) <= 1e-9 * (fx * fx + fy * fy);
-    });
-    if (n < 3 || flat) {
-        warn(polygon.points.front().line, name + " has no area: its points lie on one line");
-        return;
-    }
-    double area = 0;
-    for (int i = 0; i < n; ++i) {
-        area += cross(v[i].x, v[i].y, v[(i + 1) % n].x, v[(i + 1) % n].y);
-    }
-    double orientation = area > 0 ? 1 : -1;
-    int reflexLine = 0, foldLine = 0;
-    double turning = 0;
-    for (int i = 0; i < n; ++i) {
-        const Vertex& a = v[(i + n - 1) % n];
-        const Vertex& b = v[i];
-        const Vertex& c = v[(i + 1) % n];
-        double ex = b.x - a.x, ey = b.y - a.y, fx = c.x - b.x, fy = c.y - b.y;
-        double turn = cross(ex, ey, fx, fy);
-        double along = ex * fx + ey * fy;
-        double tolerance = 1e-9 * std::hypot(ex, ey) * std::hypot(fx, fy);
-        if (turn * orientation < -tolerance && reflexLine == 0) {
-            reflexLine = b.line;
-        }
-        if (std::fabs(turn) <= tolerance && along < 0 && foldLine == 0) {
-            foldLine = b.line;
-        }
-        turning += std::atan2(turn, along);
-    }
-    const char* wrongly = ": one GL_POLYGON draws it wrongly";
-    if (foldLine != 0) {
-        warn(foldLine, name + " turns straight back on itself" + wrongly);
-        return;
-    }
-    int windings = static_cast<int>(std::lround(std::fabs(turning) / (2 * M_PI)));
-    if (reflexLine == 0 && windings == 1) {
-        return;
-    }
-    for (int i = 0; i < n; ++i) {
-        for (int j = i + 2; j < n; ++j) {
-            if (i == 0 && j == n - 1) {
-                continue; // neighbours through the closing edge
-            }
-            if (segmentsMeet(v[i], v[(i + 1) % n], v[j], v[(j + 1) % n])) {
-                warn(v[i].line, name + " crosses itself (its edges from lines " +
-                                    std::to_string(v[i].line) + " and " +
-                                    std::to_string(v[j].line) + " meet)" + wrongly);
-                return;
-            }
-        }
-    }
-    warn(reflexLine, name + " is concave (it turns the other way at this point)" + wrongly);
-}
-
-void checkPolygon(const Polygon& polygon) {
+void checkPolygon(Findings& found, const Polygon& polygon) {
     std::string name = polygonName(polygon);
     size_t count = polygon.points.size();
     if (count == 0) {
@@ -333,22 +235,28 @@ void checkPolygon(const Polygon& polygon) {
         if (polygon.reserved && polygon.id < firstDarkId) {
             return;
         }
-        warn(polygon.headerLine, tableName(polygon.tp) +
-                                     " section holds no points: it draws "
-                                     "nothing but uses polygon id " +
-                                     std::to_string(polygon.id));
+        warn(found, polygon.headerLine,
+             tableName(polygon.tp) +
+                 " section holds no points: it draws "
+                 "nothing but uses polygon id " +
+                 std::to_string(polygon.id));
         return;
     }
     if (count < 3) {
-        warn(polygon.headerLine, name + " has only " + std::to_string(count) + " point" +
-                                     (count == 1 ? "" : "s") + ": fewer than three draw no face");
+        warn(found, polygon.headerLine,
+             name + " has only " + std::to_string(count) + " point" + (count == 1 ? "" : "s") +
+                 ": fewer than three draw no face");
     } else {
-        checkShape(polygon);
+        int line = 0;
+        std::string problem;
+        if (shapeProblem(polygon.points, name, &line, &problem)) {
+            warn(found, line, problem);
+        }
     }
     int outside = 0, firstLine = 0;
     double farthest = 0;
     for (const Vertex& point : polygon.points) {
-        double distance = std::hypot(point.x - centreX, point.y - centreY);
+        double distance = std::hypot(point.x - viewCentreX, point.y - viewCentreY);
         if (std::isfinite(distance) && distance > viewReach) {
             if (outside++ == 0) {
                 firstLine = point.line;
@@ -357,9 +265,11 @@ void checkPolygon(const Polygon& polygon) {
         }
     }
     if (outside > 0) {
-        warn(firstLine, name + " leaves the view at scale 2: " + std::to_string(outside) +
-                            " point" + (outside == 1 ? " lies" : "s lie") + " farther than " +
-                            number(viewReach) + " from (-2.57, 0.01), up to " + number(farthest));
+        warn(found, firstLine,
+             name + " leaves the view at scale 2: " + std::to_string(outside) + " point" +
+                 (outside == 1 ? " lies" : "s lie") + " farther than " + number(viewReach) +
+                 " from (" + shortNumber(viewCentreX) + ", " + shortNumber(viewCentreY) +
+                 "), up to " + number(farthest));
     }
 }
 
@@ -397,6 +307,7 @@ struct Walk {
     int dropped[2] = {}, droppedFirst[2] = {}, droppedLast[2] = {};
     int crFirst = 0, crLast = 0, crLines = 0;
     int previousLine = 0, longWarned = 0;
+    Findings found;
 };
 
 void endTl(Walk& walk) {
@@ -404,21 +315,21 @@ void endTl(Walk& walk) {
         return;
     }
     if (walk.tlReads == 0) {
-        warn(walk.tlLine, "TL stretch hides no line");
+        warn(walk.found, walk.tlLine, "TL stretch hides no line");
     } else {
-        warn(walk.tlLine, "TL stretch: lines " + std::to_string(walk.tlFirst) + "-" +
-                              std::to_string(walk.tlLast) + " are ignored (" +
-                              std::to_string(walk.tlHeaders) +
-                              (walk.tlHeaders == 1 ? " P header" : " P headers") + " among " +
-                              std::to_string(walk.tlReads) + " lines)");
+        warn(walk.found, walk.tlLine,
+             "TL stretch: lines " + std::to_string(walk.tlFirst) + "-" +
+                 std::to_string(walk.tlLast) + " are ignored (" + std::to_string(walk.tlHeaders) +
+                 (walk.tlHeaders == 1 ? " P header" : " P headers") + " among " +
+                 std::to_string(walk.tlReads) + " lines)");
     }
     walk.tlLine = 0;
 }
 
 void endCarriageReturns(Walk& walk) {
     if (walk.crLines > 0) {
-        warn(walk.crFirst, walk.crLines == 1
-                               ? std::string("carriage return removed")
+        warn(walk.found, walk.crFirst,
+             walk.crLines == 1 ? std::string("carriage return removed")
                                : "carriage returns removed on " + std::to_string(walk.crLines) +
                                      " lines, up to line " + std::to_string(walk.crLast));
     }
@@ -432,15 +343,17 @@ bool isReservedHeader(const Read& read) {
            (read.line[length] == '\n' || read.line[length] == '\0');
 }
 
-// What one read adds to the sections and to the warnings about lines.
-void walkRead(Walk& walk, const Read& read) {
+// The warnings about a read's line as a whole: the rest of a long line, carriage returns.
+// Returns whether the read is the rest of a long line.
+bool walkLine(Walk& walk, const Read& read) {
     // A read that begins in the line the previous one began in is the rest of a long line.
     bool rest = read.lineNumber == walk.previousLine;
     if (rest && walk.longWarned != read.lineNumber) {
-        warn(read.lineNumber, "longer than " + std::to_string(longestLine) +
-                                  " characters: the program reads the rest (from column " +
-                                  std::to_string(outlineLineBuffer - 1) +
-                                  ") as a line of its own, " + readKind(read));
+        warn(walk.found, read.lineNumber,
+             "longer than " + std::to_string(outlineLongestLine) +
+                 " characters: the program reads the rest (from column " +
+                 std::to_string(outlineLineBuffer - 1) + ") as a line of its own, " +
+                 readKind(read));
         walk.longWarned = read.lineNumber;
     }
     walk.previousLine = read.lineNumber;
@@ -453,6 +366,12 @@ void walkRead(Walk& walk, const Read& read) {
         }
         walk.crLast = read.lineNumber;
     }
+    return rest;
+}
+
+// What one read adds to the sections and to the warnings about lines.
+void walkRead(Walk& walk, const Read& read) {
+    bool rest = walkLine(walk, read);
     if (read.kind != outlineHidden) {
         endTl(walk);
     }
@@ -481,12 +400,13 @@ void walkRead(Walk& walk, const Read& read) {
         break;
     case outlineStray:
         walk.section = nullptr;
-        warn(read.lineNumber, "skipped: neither a header (P, TP, TL) nor inside a section");
+        warn(walk.found, read.lineNumber,
+             "skipped: neither a header (P, TP, TL) nor inside a section");
         break;
     case outlinePoint:
     case outlineDropped:
         if (!rest) {
-            checkPointLine(read);
+            checkPointLine(walk.found, read);
         }
         if (read.kind == outlinePoint) {
             walk.section->points.push_back({read.x, read.y, read.lineNumber});
@@ -499,45 +419,52 @@ void walkRead(Walk& walk, const Read& read) {
             walk.droppedLast[table] = read.lineNumber;
         }
         if (!rest && read.length > outlineXColumn) {
-            pointLines.insert(read.lineNumber);
+            walk.found.pointLines.insert(read.lineNumber);
         }
         break;
     default:
         break;
     }
     for (int column = 0; column <= read.length && column < outlineLineBuffer; ++column) {
-        writer[column] = read.lineNumber;
+        walk.found.writer[column] = read.lineNumber;
     }
 }
 
-// Stage 1: one load of path into fresh tables, as the program's first frame, every read kept.
-// False, with a message on err, when the file cannot be opened.
-bool loadWatched(const char* path, int* readError, std::ostream& err) {
+// Stage 1: one load of path, as the program's first frame, every read kept. False, with a
+// message on err, when the file cannot be opened.
+bool loadWatched(const char* path, std::vector<Read>* reads, int* readError, std::ostream& err) {
     FILE* stream = std::fopen(path, "r");
     if (stream == nullptr) {
         err << "logotipo-outline: cannot open " << path << ": " << std::strerror(errno) << "\n";
         return false;
     }
-    FILE* saved = outlineFile;
-    outlineFile = stream;
-    resetOutline();
-    reads.clear();
-    outlineWatcher = keepRead;
-    loadOutline();
-    outlineWatcher = nullptr;
-    outlineFile = saved;
+    loadOutlineFrom(stream, keepRead, reads);
     *readError = ferror(stream) ? errno : 0;
     std::fclose(stream);
     return true;
 }
 
+// What is still open when the reads end: a TL stretch, a run of carriage returns, and the
+// points each table dropped.
+void endWalk(Walk& walk) {
+    endTl(walk);
+    endCarriageReturns(walk);
+    for (int table = 0; table < 2; ++table) {
+        if (walk.dropped[table] > 0) {
+            warn(walk.found, walk.droppedFirst[table],
+                 "dropped: the " + tableName(table == 1) + " table is full (" +
+                     std::to_string(outlineCapacity) + " points); " +
+                     std::to_string(walk.dropped[table]) + " points up to line " +
+                     std::to_string(walk.droppedLast[table]) + " are not stored");
+        }
+    }
+}
+
 // Stage 2: the sections the reads make and every warning about them. False, with a message
 // on err, when a read failed.
-bool analyse(const char* path, int readError, std::vector<Polygon>* polygons, std::ostream& err) {
+bool analyse(const char* path, const std::vector<Read>& reads, int readError,
+             std::vector<Polygon>* polygons, std::vector<Warning>* warnings, std::ostream& err) {
     Walk walk;
-    warnings.clear();
-    std::memset(writer, 0, sizeof writer);
-    pointLines.clear();
     for (const Read& read : reads) {
         if (read.kind == outlineReadFailed) {
             err << "logotipo-outline: cannot read " << path << ": read failed at line "
@@ -545,36 +472,29 @@ bool analyse(const char* path, int readError, std::vector<Polygon>* polygons, st
             return false;
         }
         if (read.kind == outlineCtrlZ) {
-            warn(read.lineNumber, "Ctrl-Z (byte 26) ends the data: nothing after it is read");
+            warn(walk.found, read.lineNumber,
+                 "Ctrl-Z (byte 26) ends the data: nothing after it is read");
             continue;
         }
         walkRead(walk, read);
     }
-    endTl(walk);
-    endCarriageReturns(walk);
-    for (int table = 0; table < 2; ++table) {
-        if (walk.dropped[table] > 0) {
-            warn(walk.droppedFirst[table],
-                 "dropped: the " + tableName(table == 1) + " table is full (" +
-                     std::to_string(tableCapacity) + " points); " +
-                     std::to_string(walk.dropped[table]) + " points up to line " +
-                     std::to_string(walk.droppedLast[table]) + " are not stored");
-        }
-    }
+    endWalk(walk);
     for (const Polygon& polygon : walk.polygons) {
-        checkPolygon(polygon);
+        checkPolygon(walk.found, polygon);
     }
     bool nothing = std::none_of(walk.polygons.begin(), walk.polygons.end(),
                                 [](const Polygon& p) { return !p.points.empty(); });
     if (nothing) {
-        warn(1, "no points: the program draws nothing");
+        warn(walk.found, 1, "no points: the program draws nothing");
     }
     *polygons = std::move(walk.polygons);
+    *warnings = std::move(walk.found.warnings);
     return true;
 }
 
 // Stage 3: the tables as the program will draw them, then the warnings in line order.
-int report(const char* path, const std::vector<Polygon>& polygons, std::ostream& out) {
+int report(const char* path, const std::vector<Polygon>& polygons, std::vector<Warning> warnings,
+           std::ostream& out) {
     out << path << ", as the program's first frame reads it:\n";
     listTable(false, polygons, out);
     listTable(true, polygons, out);
@@ -594,10 +514,13 @@ int report(const char* path, const std::vector<Polygon>& polygons, std::ostream&
 } // namespace
 
 int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
+    std::vector<Read> reads;
     int readError = 0;
     std::vector<Polygon> polygons;
-    if (!loadWatched(path, &readError, err) || !analyse(path, readError, &polygons, err)) {
+    std::vector<Warning> warnings;
+    if (!loadWatched(path, &reads, &readError, err) ||
+        !analyse(path, reads, readError, &polygons, &warnings, err)) {
         return toolUnreadable;
     }
-    return report(path, polygons, out);
+    return report(path, polygons, std::move(warnings), out);
 }

@@ -6,16 +6,11 @@
 #include <cmath>
 #include <cstdio>
 #include <cstdlib>
-#include <cstring>
 #include <istream>
 #include <ostream>
 #include <string>
-#include <vector>
 
 namespace {
-
-constexpr int tableCapacity = outlineSlots - 1;
-constexpr int longestLine = outlineLineBuffer - 2; // characters before the line feed
 
 bool isBlank(char c) {
     return c == ' ' || c == '\t';
@@ -85,162 +80,144 @@ bool splitPoint(const std::string& text, std::string& x, std::string& y) {
     return !x.empty() && !y.empty() && i == text.size();
 }
 
-// Writes the exponent of %e output without its plus sign and leading zeros: 1.5e-05 to
-// 1.5e-5, 2e+07 to 2e7.
-std::string compactExponent(const std::string& text) {
-    size_t e = text.find('e');
-    if (e == std::string::npos) {
-        return text;
+// One run of format: where the input stands, what is written so far, what was refused.
+struct Formatting {
+    enum { outside, inP, inTp, inTl } where = outside;
+    int points[2] = {}; // of the P and the TP table
+    std::string written;
+    int refused = 0;
+    std::ostream& err;
+};
+
+void refuse(Formatting& run, int line, const std::string& text) {
+    run.err << "line " << line << ": " << text << "\n";
+    ++run.refused;
+}
+
+// The line without its comment and surrounding blanks; false when nothing is left.
+bool meaningfulText(std::string line, std::string* text) {
+    size_t comment = line.find('#');
+    if (comment != std::string::npos) {
+        line.erase(comment);
     }
-    std::string mantissa = text.substr(0, e);
-    std::string exponent = text.substr(e + 1);
-    std::string sign = exponent[0] == '-' ? "-" : "";
-    size_t digits = exponent.find_first_not_of("+-0");
-    return mantissa + "e" + sign + (digits == std::string::npos ? "0" : exponent.substr(digits));
+    size_t first = line.find_first_not_of(" \t\r");
+    if (first == std::string::npos) {
+        return false;
+    }
+    size_t last = line.find_last_not_of(" \t\r");
+    *text = line.substr(first, last - first + 1);
+    return true;
+}
+
+void formatHeader(Formatting& run, int lineNumber, const std::string& text,
+                  const std::string& word) {
+    bool printable = true;
+    for (char c : text) {
+        printable = printable && (static_cast<unsigned char>(c) >= ' ' || c == '\t') && c != 127;
+    }
+    if (!printable) {
+        refuse(run, lineNumber, "header line holds a control character");
+    } else if (text.size() > static_cast<size_t>(outlineLongestLine)) {
+        refuse(run, lineNumber,
+               "header line longer than " + std::to_string(outlineLongestLine) +
+                   " characters: the program would read it as two lines");
+    }
+    run.written += text + "\n";
+    // A TL stretch hides everything up to the next TP header, P headers included.
+    if (word == "TP") {
+        run.where = Formatting::inTp;
+    } else if (word == "TL") {
+        run.where = Formatting::inTl;
+    } else if (run.where != Formatting::inTl) {
+        run.where = Formatting::inP;
+    }
+}
+
+// A point line's two numbers, refused when they are no numbers or stand outside a section.
+bool pointNumbers(Formatting& run, int lineNumber, const std::string& text, std::string* x,
+                  std::string* y) {
+    if (!splitPoint(text, *x, *y)) {
+        refuse(run, lineNumber, "neither a header (P, TP, TL) nor a point of two numbers");
+        return false;
+    }
+    bool numbers = true;
+    for (const std::string* word : {x, y}) {
+        if (!isDecimal(*word)) {
+            refuse(run, lineNumber, "'" + *word + "' is not a decimal number");
+            numbers = false;
+        }
+    }
+    if (!numbers) {
+        return false;
+    }
+    if (run.where == Formatting::outside) {
+        refuse(run, lineNumber, "point outside a section: no P or TP header before it");
+        return false;
+    }
+    return true;
+}
+
+// The field text of one number, refused when it reads back too far off.
+void fieldOf(Formatting& run, int lineNumber, const std::string& word,
+             char (&field)[outlineFieldBuffer]) {
+    double value = std::strtod(word.c_str(), nullptr);
+    double error = fieldText(value, field);
+    if (!std::isfinite(value) || !(error <= formatTolerance)) {
+        char off[64];
+        std::snprintf(off, sizeof off, "%g", error);
+        refuse(run, lineNumber,
+               word + " does not fit " + std::to_string(outlineFieldChars) + " characters" +
+                   (std::isfinite(value)
+                        ? " (the nearest, " + std::string(field) + ", is off by " + off + ")"
+                        : ""));
+    }
+}
+
+void formatPoint(Formatting& run, int lineNumber, const std::string& x, const std::string& y) {
+    if (run.where != Formatting::inTl) {
+        bool tp = run.where == Formatting::inTp;
+        if (++run.points[tp ? 1 : 0] == outlineCapacity + 1) {
+            refuse(run, lineNumber,
+                   std::string("more than ") + std::to_string(outlineCapacity) +
+                       " points for the " + (tp ? "TP" : "P") +
+                       " table: the program drops the rest");
+        }
+    }
+    char xField[outlineFieldBuffer], yField[outlineFieldBuffer];
+    fieldOf(run, lineNumber, x, xField);
+    fieldOf(run, lineNumber, y, yField);
+    char line[outlinePointLineBuffer];
+    writePointLine(xField, yField, line);
+    run.written += line;
 }
 
 } // namespace
 
-std::string fieldText(double value, double* error) {
-    std::vector<std::string> candidates;
-    char text[512];
-    for (int decimals = 0; decimals < outlineFieldChars; ++decimals) {
-        std::snprintf(text, sizeof text, "%.*f", decimals, value);
-        candidates.push_back(text);
-    }
-    for (int decimals = 0; decimals < outlineFieldChars; ++decimals) {
-        std::snprintf(text, sizeof text, "%.*e", decimals, value);
-        candidates.push_back(compactExponent(text));
-    }
-    // Nearest first; among texts as near, plain decimals before exponents, then shortest.
-    std::string best;
-    double bestError = HUGE_VAL;
-    bool bestExponent = true;
-    for (const std::string& candidate : candidates) {
-        if (candidate.size() > static_cast<size_t>(outlineFieldChars)) {
-            continue;
-        }
-        // Judged by what the program's own reader makes of the text.
-        double off = std::fabs(convertField(candidate.c_str()) - value);
-        bool exponent = candidate.find('e') != std::string::npos;
-        if (off < bestError ||
-            (off == bestError && (exponent < bestExponent ||
-                                  (exponent == bestExponent && candidate.size() < best.size())))) {
-            best = candidate;
-            bestError = off;
-            bestExponent = exponent;
-        }
-    }
-    *error = bestError;
-    return best;
-}
-
 int formatOutline(std::istream& in, std::ostream& out, std::ostream& err) {
-    enum { outside, inP, inTp, inTl } where = outside;
-    int points[2] = {};
-    std::string written;
-    int refused = 0;
-    auto refuse = [&](int line, const std::string& text) {
-        err << "line " << line << ": " << text << "\n";
-        ++refused;
-    };
-
-    std::string line;
+    Formatting run{Formatting::outside, {}, {}, 0, err};
+    std::string line, text, x, y;
     int lineNumber = 0;
     while (std::getline(in, line)) {
         ++lineNumber;
-        size_t comment = line.find('#');
-        if (comment != std::string::npos) {
-            line.erase(comment);
-        }
-        size_t first = line.find_first_not_of(" \t\r");
-        if (first == std::string::npos) {
+        if (!meaningfulText(line, &text)) {
             continue;
         }
-        size_t last = line.find_last_not_of(" \t\r");
-        std::string text = line.substr(first, last - first + 1);
         std::string word = text.substr(0, text.find_first_of(" \t,"));
-
         if (word == "P" || word == "TP" || word == "TL") {
-            bool printable = true;
-            for (char c : text) {
-                printable =
-                    printable && (static_cast<unsigned char>(c) >= ' ' || c == '\t') && c != 127;
-            }
-            if (!printable) {
-                refuse(lineNumber, "header line holds a control character");
-            } else if (text.size() > static_cast<size_t>(longestLine)) {
-                refuse(lineNumber, "header line longer than " + std::to_string(longestLine) +
-                                       " characters: the program would read it as two lines");
-            }
-            written += text + "\n";
-            // A TL stretch hides everything up to the next TP header, P headers included.
-            if (word == "TP") {
-                where = inTp;
-            } else if (word == "TL") {
-                where = inTl;
-            } else if (where != inTl) {
-                where = inP;
-            }
-            continue;
+            formatHeader(run, lineNumber, text, word);
+        } else if (pointNumbers(run, lineNumber, text, &x, &y)) {
+            formatPoint(run, lineNumber, x, y);
         }
-
-        std::string x, y;
-        if (!splitPoint(text, x, y)) {
-            refuse(lineNumber, "neither a header (P, TP, TL) nor a point of two numbers");
-            continue;
-        }
-        bool numbers = true;
-        for (const std::string* w : {&x, &y}) {
-            if (!isDecimal(*w)) {
-                refuse(lineNumber, "'" + *w + "' is not a decimal number");
-                numbers = false;
-            }
-        }
-        if (!numbers) {
-            continue;
-        }
-        if (where == outside) {
-            refuse(lineNumber, "point outside a section: no P or TP header before it");
-            continue;
-        }
-        if (where != inTl) {
-            int& count = points[where == inTp ? 1 : 0];
-            if (++count == tableCapacity + 1) {
-                refuse(lineNumber, std::string("more than ") + std::to_string(tableCapacity) +
-                                       " points for the " + (where == inTp ? "TP" : "P") +
-                                       " table: the program drops the rest");
-            }
-        }
-        std::string fields[2];
-        for (int i = 0; i < 2; ++i) {
-            const std::string& w = i == 0 ? x : y;
-            double value = std::strtod(w.c_str(), nullptr);
-            double error = 0;
-            fields[i] = fieldText(value, &error);
-            if (!std::isfinite(value) || !(error <= formatTolerance)) {
-                char off[64];
-                std::snprintf(off, sizeof off, "%g", error);
-                refuse(lineNumber,
-                       w + " does not fit " + std::to_string(outlineFieldChars) + " characters" +
-                           (std::isfinite(value)
-                                ? " (the nearest, " + fields[i] + ", is off by " + off + ")"
-                                : ""));
-            }
-            fields[i].insert(0, outlineFieldChars - fields[i].size(), ' ');
-        }
-        written += std::string(outlineXColumn, ' ') + fields[0] +
-                   std::string(outlineYColumn - outlineXColumn - outlineFieldChars, ' ') +
-                   fields[1] + "\n";
     }
     if (in.bad()) {
         err << "logotipo-outline: cannot read the input\n";
         return toolUnreadable;
     }
-    if (refused > 0) {
-        err << "nothing written: " << refused << (refused == 1 ? " refusal\n" : " refusals\n");
+    if (run.refused > 0) {
+        err << "nothing written: " << run.refused
+            << (run.refused == 1 ? " refusal\n" : " refusals\n");
         return toolWarned;
     }
-    out << written;
+    out << run.written;
     return toolClean;
 }

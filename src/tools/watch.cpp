@@ -5,7 +5,6 @@
 
 #include "import.h"
 #include "outline.h"
-#include "outlinetool.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -194,12 +193,13 @@ int waitMillis(const Watch& watch) {
 // The watch fills every slot: each table's unused slots become one flat polygon at the
 // centre of the view, which draws nothing.
 std::string filledTables(const std::string& logo, const ImportSummary& summary) {
-    double error;
-    std::string x = fieldText(centreX, &error), y = fieldText(centreY, &error);
-    std::string point = std::string(outlineXColumn + outlineFieldChars - x.size(), ' ') + x +
-                        std::string(outlineYColumn - outlineXColumn - y.size(), ' ') + y + "\n";
+    char x[outlineFieldBuffer], y[outlineFieldBuffer], line[outlinePointLineBuffer];
+    fieldText(viewCentreX, x);
+    fieldText(viewCentreY, y);
+    writePointLine(x, y, line);
+    const std::string point = line;
     std::string filled = logo;
-    const int slots = outlineSlots - 1;
+    const int slots = outlineCapacity;
     for (auto [header, used] : {std::pair{"P\n", summary.pPoints}, {"TP\n", summary.tpPoints}}) {
         if (used < slots) {
             filled += header;
