@@ -2,8 +2,7 @@
 // what lies under it.
 #pragma once
 
-#include "drawing.h"
-#include "pipeline.h"
+#include "stages.h"
 
 enum class Ink { none, white, red, dark };
 

@@ -2,23 +2,10 @@
 // and the capacity search.
 #pragma once
 
-#include "drawing.h"
+#include "stages.h"
 
 #include <iosfwd>
-#include <string>
 #include <vector>
-
-// Fill colours forced into a class, ahead of the hue rule.
-struct InkRules {
-    std::vector<Colour> red, dark;
-};
-
-// One part of the logo (the mark, the name), reported on its own; all parts share one space,
-// later parts painted over earlier ones.
-struct Part {
-    std::string name;
-    Drawing drawing;
-};
 
 struct ImportSummary;
 

@@ -3,7 +3,7 @@
 #pragma once
 
 #include "ink.h"
-#include "pipeline.h"
+#include "stages.h"
 
 #include <polyclipping/clipper.hpp>
 
