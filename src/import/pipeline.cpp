@@ -1,13 +1,17 @@
-// From shapes to logo.txt: the fit, the tolerance that fits the tables, the file and the
-// report.
+// From shapes to logo.txt, the stages in their order: the fit into the view; then, for each
+// flattening the capacity search tries, painted regions (the curves flattened), seams,
+// convex pieces and the tables; then the fidelity floor, the file and the report.
 #include "pipeline.h"
 
 #include "fit.h"
 #include "import.h"
 #include "outline.h"
+#include "pieces.h"
+#include "seams.h"
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -106,9 +110,23 @@ void refuseFidelity(const std::vector<Part>& parts, const Fidelity& fidelity, do
         << "\n";
 }
 
-void report(const std::vector<Part>& parts, const Attempt& chosen, double visibleArea,
-            const Fidelity& fidelity, std::ostream& err) {
+// What was left out of the drawing, each note once.
+void tellNotes(const std::vector<std::string>& notes, std::ostream& err) {
+    std::set<std::string> said;
+    for (const std::string& note : notes) {
+        if (said.insert(note).second) {
+            err << note << "\n";
+        }
+    }
+}
+
+void report(const std::vector<Part>& parts, const Attempt& chosen,
+            const std::vector<Region>& drawing, const Fidelity& fidelity, std::ostream& err) {
     const Layout& layout = chosen.layout;
+    double visibleArea = 0;
+    for (const Region& region : drawing) {
+        visibleArea += pathsArea(region.paths);
+    }
     std::string flattening = "curves within " + decimal(chosen.tolerance * gridUnit, 5) +
                              (chosen.thinned ? ", straight runs thinned to it" : "");
     for (size_t part = 0; part < parts.size(); ++part) {
@@ -156,12 +174,80 @@ void report(const std::vector<Part>& parts, const Attempt& chosen, double visibl
     err << " (overlap over union with the drawing)\n";
 }
 
+const char* const self = "logotipo-outline import: ";
+
+int tellNothingVisible(int broken, std::ostream& err) {
+    err << self << "nothing visible to import";
+    if (broken > 0) {
+        err << " (" << broken << (broken == 1 ? " shape" : " shapes")
+            << " left out for coordinates out of range)";
+    }
+    err << "\n";
+    return importNothing;
+}
+
+int tellNoFit(const Attempt& chosen, std::ostream& err) {
+    int pieces = static_cast<int>(chosen.pieces.pieces.size());
+    err << self << "cannot fit the tables: even with curves within "
+        << decimal(chosen.tolerance * gridUnit, 4) << " and straight runs thinned, "
+        << (pieces > 0 ? std::to_string(pieces) + " convex pieces need " +
+                             std::to_string(pointCount(chosen.pieces.pieces)) + " points"
+                       : std::string("the outlines need too many points"))
+        << " (two tables of " << tablePoints << ")\n";
+    return importNothing;
+}
+
+bool emptyLayout(const Layout& layout) {
+    return layout.red.empty() && layout.pDark.empty() && layout.tpDark.empty();
+}
+
+// Every corner of a region is a corner of some piece: past twice a table the tables cannot
+// hold them. Sets the run's region area, and its points when there are too many.
+bool withinCapacity(const std::vector<Region>& regions, Attempt* run) {
+    size_t corners = 0;
+    for (const Region& region : regions) {
+        run->regionArea += pathsArea(region.paths);
+        for (const ClipperLib::Path& path : region.paths) {
+            corners += path.size();
+        }
+    }
+    if (corners > 2 * static_cast<size_t>(tablePoints)) {
+        run->points = static_cast<int>(std::min<size_t>(corners, INT_MAX));
+        return false;
+    }
+    return true;
+}
+
 } // namespace
+
+Attempt runStages(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
+                  const Flattening& flattening) {
+    Attempt run;
+    run.tolerance = flattening.tolerance;
+    run.thinned = flattening.thinned;
+    // A sliver too thin to show in the fit's coarse measure must not reach out of the view.
+    RegionOptions painting{flattening.tolerance};
+    painting.simplify = flattening.thinned;
+    painting.bound = &viewDisc();
+    RegionRun regions = paintRegions(parts, ink, placement, painting);
+    run.notes = regions.notes;
+    if (regions.overflow) {
+        return run;
+    }
+    run.regions = regions.regions;
+    if (!withinCapacity(regions.regions, &run)) {
+        return run;
+    }
+    shareVertices(&regions.regions);
+    run.pieces = convexPieces(regions.regions);
+    run.points = pointCount(run.pieces.pieces);
+    run.fits = !run.pieces.failed && layOut(run.pieces.pieces, &run.layout);
+    return run;
+}
 
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
               std::ostream& err, const BuildOptions& options, ImportSummary* summary) {
-    const char* self = "logotipo-outline import: ";
-    auto started = std::chrono::steady_clock::now();
+    SearchProgress progress{&err, std::chrono::steady_clock::now()};
     double radius = fitRadius;
     // Rounding and the finer final flattening move points by a few grid units at most; the
     // fit shrinks should they ever reach past the view.
@@ -169,53 +255,33 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
         Placement placement;
         int broken = 0;
         if (!fitView(parts, ink, radius, &placement, &broken)) {
-            err << self << "nothing visible to import";
-            if (broken > 0) {
-                err << " (" << broken << (broken == 1 ? " shape" : " shapes")
-                    << " left out for coordinates out of range)";
-            }
-            err << "\n";
-            return importNothing;
+            return tellNothingVisible(broken, err);
         }
+        RunStages run = [&](const Flattening& flattening) {
+            return runStages(parts, ink, placement, flattening);
+        };
         std::vector<Region> drawing;
-        Attempt chosen = fittingAttempt(parts, ink, placement, &drawing, &err, started);
+        Attempt chosen = fittingAttempt(parts, ink, placement, run, &drawing, progress);
         if (!chosen.fits) {
-            int pieces = static_cast<int>(chosen.pieces.pieces.size());
-            err << self << "cannot fit the tables: even with curves within "
-                << decimal(chosen.tolerance * gridUnit, 4) << " and straight runs thinned, "
-                << (pieces > 0 ? std::to_string(pieces) + " convex pieces need " +
-                                     std::to_string(pointCount(chosen.pieces.pieces)) + " points"
-                               : std::string("the outlines need too many points"))
-                << " (two tables of " << tablePoints << ")\n";
-            return importNothing;
+            return tellNoFit(chosen, err);
         }
-        const Layout& layout = chosen.layout;
-        if (layout.red.empty() && layout.pDark.empty() && layout.tpDark.empty()) {
-            err << self << "nothing visible to import\n";
-            return importNothing;
+        if (emptyLayout(chosen.layout)) {
+            return tellNothingVisible(0, err);
         }
-        if (farthestPoint(layout) > viewReach) {
+        if (farthestPoint(chosen.layout) > viewReach) {
             continue;
         }
-        Fidelity fidelity = fidelityOf(parts.size(), drawing, layout);
+        Fidelity fidelity = fidelityOf(parts.size(), drawing, chosen.layout);
         if (fidelity.parts[fidelity.worst] < options.minFidelity) {
             refuseFidelity(parts, fidelity, options.minFidelity, err);
             return importNothing;
         }
-        std::set<std::string> said;
-        for (const std::string& note : chosen.notes) {
-            if (said.insert(note).second) {
-                err << note << "\n";
-            }
-        }
-        double visibleArea = 0;
-        for (const Region& region : drawing) {
-            visibleArea += pathsArea(region.paths);
-        }
-        writeLayout(layout, out);
-        report(parts, chosen, visibleArea, fidelity, err);
+        tellNotes(chosen.notes, err);
+        writeLayout(chosen.layout, out);
+        report(parts, chosen, drawing, fidelity, err);
         tellSmallLetters(parts, placement, err);
         if (summary != nullptr) {
+            const Layout& layout = chosen.layout;
             *summary = {pointCount(layout.red) + pointCount(layout.pDark),
                         pointCount(layout.tpDark), fidelity.overall};
         }
