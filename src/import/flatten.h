@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drawing.h"
+#include "geometry.h"
 
 #include <vector>
 
@@ -21,8 +22,6 @@ bool shapeInRange(const Shape& shape);
 // Whether the stroke's half width, stretched by the transform, is finite and within reach.
 bool strokeInRange(const Shape& shape);
 
-Point applyMatrix(const Matrix& m, Point p);
-Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
 // Largest and smallest stretch of m.
 void stretches(const Matrix& m, double* largest, double* smallest);
 
