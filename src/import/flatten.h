@@ -1,5 +1,6 @@
-// Curves to polylines: transforming, flattening within a tolerance, thinning straight runs,
-// and cutting what lies far outside the working window.
+// Curves to polylines, for the painted regions. Takes a shape's subpaths and transform;
+// gives polylines within a tolerance of the curves, straight runs thinned, and what lies far
+// outside the working window cut off.
 #pragma once
 
 #include "drawing.h"
