@@ -122,10 +122,14 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     int broken;
     fitView(parts, {}, fitRadius, &placement, &broken);
     std::vector<Region> drawing;
-    Attempt chosen = fittingAttempt(parts, {}, placement, &drawing);
+    RunStages run = [&](const Flattening& flattening) {
+        return runStages(parts, {}, placement, flattening);
+    };
+    Attempt chosen = fittingAttempt(parts, {}, placement, run, &drawing);
     int reflex = 0, outlines = 0;
-    for (const Region& region :
-         paintRegions(parts, {}, placement, {chosen.tolerance, chosen.thinned}).regions) {
+    RegionOptions painting{chosen.tolerance};
+    painting.simplify = chosen.thinned;
+    for (const Region& region : paintRegions(parts, {}, placement, painting).regions) {
         for (const ClipperLib::Path& path : region.paths) {
             outlines += ClipperLib::Orientation(path);
             size_t n = path.size();

@@ -2,6 +2,7 @@
 // read back by the program's reader and by check. One helper holds every property a written
 // logo must have; each case adds what its drawing should look like.
 #include "fit.h"
+#include "geometry.h"
 #include "import.h"
 #include "logo_properties.h"
 #include "outline.h"
@@ -16,6 +17,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <random>
 #include <sstream>
 #include <string>
 #include <unistd.h>
@@ -373,3 +375,45 @@ TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {
 }
 
 } // namespace
+
+// The shared geometry against the clipping library and against applying maps one by one.
+TEST(ImportGeometry, AgreesWithClipperAndWithMapsOneByOne) {
+    std::mt19937 random(7);
+    std::uniform_int_distribution<ClipperLib::cInt> coordinate(-1000000, 1000000);
+    auto point = [&] { return ClipperLib::IntPoint(coordinate(random), coordinate(random)); };
+    for (int round = 0; round < 200; ++round) {
+        ClipperLib::Path path{point(), point(), point(), point()};
+        EXPECT_DOUBLE_EQ(twiceArea(path), 2 * ClipperLib::Area(path));
+        ClipperLib::Path triangle{path[0], path[1], path[2]};
+        EXPECT_EQ(cross(path[0], path[1], path[2]) > 0, ClipperLib::Area(triangle) > 0);
+        ClipperLib::IntRect a{path[0].X, path[0].Y, path[0].X + 400000, path[0].Y + 400000};
+        ClipperLib::IntRect b{path[1].X, path[1].Y, path[1].X + 300000, path[1].Y + 300000};
+        auto box = [](const ClipperLib::IntRect& r) {
+            return ClipperLib::Path{
+                {r.left, r.top}, {r.right, r.top}, {r.right, r.bottom}, {r.left, r.bottom}};
+        };
+        ClipperLib::Clipper clipper;
+        ClipperLib::Paths both;
+        clipper.AddPath(box(a), ClipperLib::ptSubject, true);
+        clipper.AddPath(box(b), ClipperLib::ptClip, true);
+        clipper.Execute(ClipperLib::ctIntersection, both);
+        EXPECT_EQ(boxesOverlap(a, b), !both.empty());
+
+        Matrix inner{0.5, 0.25, -1, 2, 3, -4}, outer{2, -1, 0.5, 1.5, -7, 11};
+        Point p{double(path[2].X), double(path[2].Y)};
+        Point once = applyMatrix(composeMatrix(outer, inner), p);
+        Point twice = applyMatrix(outer, applyMatrix(inner, p));
+        EXPECT_NEAR(once.x, twice.x, 1e-6 * std::fabs(twice.x) + 1e-6);
+        EXPECT_NEAR(once.y, twice.y, 1e-6 * std::fabs(twice.y) + 1e-6);
+    }
+    // Points on an edge go in by their distance along it, a repeat of the last one once.
+    ClipperLib::IntPoint p(0, 0), q(100, 50);
+    std::vector<EdgePoint> on;
+    for (ClipperLib::IntPoint v : {ClipperLib::IntPoint(60, 30), ClipperLib::IntPoint(20, 10),
+                                   ClipperLib::IntPoint(0, 0), ClipperLib::IntPoint(80, 40)}) {
+        on.push_back({along(p, q, v), v});
+    }
+    ClipperLib::Path edge{p};
+    appendAlongEdge(on, &edge);
+    EXPECT_EQ(edge, (ClipperLib::Path{{0, 0}, {20, 10}, {60, 30}, {80, 40}}));
+}

@@ -3,10 +3,8 @@
 #include "fit.h"
 
 #include "outline.h"
-#include "seams.h"
 
 #include <algorithm>
-#include <climits>
 #include <cmath>
 #include <cstdio>
 #include <ostream>
@@ -20,8 +18,7 @@ constexpr double fitGrid = 1e6;
 constexpr double finest = 0.5, coarsest = 100, coarsestThinned = 400;
 constexpr int searchSteps = 8;
 
-// The disc every point must stay in, a little inside the view's reach.
-ClipperLib::Path viewDisc() {
+ClipperLib::Path discInView() {
     constexpr int corners = 512;
     double radius = (viewReach - 0.0005) / gridUnit;
     ClipperLib::Path disc;
@@ -33,16 +30,22 @@ ClipperLib::Path viewDisc() {
     return disc;
 }
 
+// Painted for the extent only: unjoined, unthinned and unbounded.
+RegionOptions extentOnly(double tolerance) {
+    RegionOptions options{tolerance};
+    options.join = false;
+    return options;
+}
+
 // The corners of everything visible at the coarse fit tolerance.
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
     std::vector<ClipperLib::IntPoint> corners;
-    RegionRun run =
-        paintRegions(parts, ink, placement, {fitGrid * gridUnit, false, nullptr, false});
+    RegionRun run = paintRegions(parts, ink, placement, extentOnly(fitGrid * gridUnit));
     // A drawing of very many curves is measured coarser.
     for (double tolerance = fitGrid * gridUnit * 10; run.overflow && tolerance <= fitGrid / 10;
          tolerance *= 10) {
-        run = paintRegions(parts, ink, placement, {tolerance, false, nullptr, false});
+        run = paintRegions(parts, ink, placement, extentOnly(tolerance));
     }
     for (const Region& region : run.regions) {
         for (const ClipperLib::Path& path : region.paths) {
@@ -53,12 +56,7 @@ std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
 }
 
 // Tells one try on progress once the search has run past a second.
-struct Progress {
-    std::ostream* out;
-    std::chrono::steady_clock::time_point started;
-};
-
-Attempt tell(Attempt tried, const Progress& progress) {
+Attempt tell(Attempt tried, const SearchProgress& progress) {
     using namespace std::chrono;
     if (progress.out == nullptr || steady_clock::now() - progress.started < seconds(1)) {
         return tried;
@@ -77,12 +75,11 @@ Attempt tell(Attempt tried, const Progress& progress) {
 }
 
 // Bisection on the logarithm of the tolerance between one that does not fit and one that does.
-Attempt search(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
-               double low, Attempt fitting, const Progress& progress) {
+Attempt search(const RunStages& run, double low, Attempt fitting, const SearchProgress& progress) {
     double high = fitting.tolerance;
     for (int step = 0; step < searchSteps && high / low > 1.05; ++step) {
         double middle = std::sqrt(low * high);
-        Attempt tried = tell(attempt(parts, ink, placement, middle, fitting.thinned), progress);
+        Attempt tried = tell(run({middle, fitting.thinned}), progress);
         if (tried.fits) {
             fitting = std::move(tried);
             high = middle;
@@ -95,36 +92,9 @@ Attempt search(const std::vector<Part>& parts, const InkRules& ink, const Placem
 
 } // namespace
 
-Attempt attempt(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
-                double tolerance, bool thinned) {
-    Attempt result;
-    result.tolerance = tolerance;
-    result.thinned = thinned;
-    // A sliver too thin to show in the fit's coarse measure must not reach out of the view.
-    static const ClipperLib::Path disc = viewDisc();
-    RegionRun regions = paintRegions(parts, ink, placement, {tolerance, thinned, &disc});
-    result.notes = regions.notes;
-    if (regions.overflow) {
-        return result;
-    }
-    result.regions = regions.regions;
-    size_t corners = 0;
-    for (const Region& region : regions.regions) {
-        result.regionArea += pathsArea(region.paths);
-        for (const ClipperLib::Path& path : region.paths) {
-            corners += path.size();
-        }
-    }
-    // Every corner of a region is a corner of some piece: past this the tables cannot hold it.
-    if (corners > 2 * static_cast<size_t>(tablePoints)) {
-        result.points = static_cast<int>(std::min<size_t>(corners, INT_MAX));
-        return result;
-    }
-    shareVertices(&regions.regions);
-    result.pieces = convexPieces(regions.regions);
-    result.points = pointCount(result.pieces.pieces);
-    result.fits = !result.pieces.failed && layOut(result.pieces.pieces, &result.layout);
-    return result;
+const ClipperLib::Path& viewDisc() {
+    static const ClipperLib::Path disc = discInView();
+    return disc;
 }
 
 bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
@@ -175,9 +145,10 @@ std::vector<Region> finestDrawing(const std::vector<Part>& parts, const InkRules
     if (!finestTry.regions.empty()) {
         return finestTry.regions;
     }
-    static const ClipperLib::Path disc = viewDisc();
     for (double tolerance = finest * 4; tolerance <= coarsest; tolerance *= 4) {
-        RegionRun run = paintRegions(parts, ink, placement, {tolerance, false, &disc});
+        RegionOptions painting{tolerance};
+        painting.bound = &viewDisc();
+        RegionRun run = paintRegions(parts, ink, placement, painting);
         if (!run.overflow) {
             return run.regions;
         }
@@ -188,22 +159,21 @@ std::vector<Region> finestDrawing(const std::vector<Part>& parts, const InkRules
 } // namespace
 
 Attempt fittingAttempt(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, std::vector<Region>* drawing, std::ostream* out,
-                       std::chrono::steady_clock::time_point started) {
-    Progress progress{out, started};
-    Attempt finestTry = tell(attempt(parts, ink, placement, finest, false), progress);
+                       const Placement& placement, const RunStages& run,
+                       std::vector<Region>* drawing, const SearchProgress& progress) {
+    Attempt finestTry = tell(run({finest, false}), progress);
     if (finestTry.fits) {
         *drawing = finestTry.regions;
         return finestTry;
     }
     *drawing = finestDrawing(parts, ink, placement, finestTry);
-    Attempt coarse = tell(attempt(parts, ink, placement, coarsest, false), progress);
+    Attempt coarse = tell(run({coarsest, false}), progress);
     if (coarse.fits) {
-        return search(parts, ink, placement, finest, std::move(coarse), progress);
+        return search(run, finest, std::move(coarse), progress);
     }
-    Attempt thin = tell(attempt(parts, ink, placement, coarsestThinned, true), progress);
+    Attempt thin = tell(run({coarsestThinned, true}), progress);
     if (thin.fits) {
-        return search(parts, ink, placement, finest, std::move(thin), progress);
+        return search(run, finest, std::move(thin), progress);
     }
     return thin;
 }

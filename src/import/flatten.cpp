@@ -49,10 +49,6 @@ Point tangent(const Cubic& c, double t) {
     return {mix(&Point::x), mix(&Point::y)};
 }
 
-double cross(Point u, Point v) {
-    return u.x * v.y - u.y * v.x;
-}
-
 // How many lines the cubic is cut into: a uniform step 1/n keeps within |B''|/(8 n^2) of the
 // curve, and |B''| is at most six times the larger second difference of the control points.
 // However coarse the tolerance, a curve that turns is cut at least every 45 degrees, so a
@@ -212,15 +208,6 @@ bool strokeInRange(const Shape& shape) {
     double largest, smallest;
     stretches(shape.transform, &largest, &smallest);
     return shape.strokeWidth / 2 * largest <= drawingReach;
-}
-
-Point applyMatrix(const Matrix& m, Point p) {
-    return {m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
-}
-
-Matrix composeMatrix(const Matrix& o, const Matrix& i) {
-    return {o.a * i.a + o.c * i.b, o.b * i.a + o.d * i.b,       o.a * i.c + o.c * i.d,
-            o.b * i.c + o.d * i.d, o.a * i.e + o.c * i.f + o.e, o.b * i.e + o.d * i.f + o.f};
 }
 
 void stretches(const Matrix& m, double* largest, double* smallest) {

@@ -1,8 +1,10 @@
-// Curves to polylines: transforming, flattening within a tolerance, thinning straight runs,
-// and cutting what lies far outside the working window.
+// Curves to polylines, for the painted regions. Takes a shape's subpaths and transform;
+// gives polylines within a tolerance of the curves, straight runs thinned, and what lies far
+// outside the working window cut off.
 #pragma once
 
 #include "drawing.h"
+#include "geometry.h"
 
 #include <vector>
 
@@ -21,8 +23,6 @@ bool shapeInRange(const Shape& shape);
 // Whether the stroke's half width, stretched by the transform, is finite and within reach.
 bool strokeInRange(const Shape& shape);
 
-Point applyMatrix(const Matrix& m, Point p);
-Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
 // Largest and smallest stretch of m.
 void stretches(const Matrix& m, double* largest, double* smallest);
 

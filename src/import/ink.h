@@ -1,9 +1,8 @@
-// Colour classes: what a paint becomes in the logo, and how translucent paint mixes with
-// what lies under it.
+// Colour classes, for the painted regions. Takes a paint, what lies under it and the ink
+// rules; gives what the paint becomes in the logo, and what shows when it is translucent.
 #pragma once
 
-#include "drawing.h"
-#include "pipeline.h"
+#include "stages.h"
 
 enum class Ink { none, white, red, dark };
 

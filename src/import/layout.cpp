@@ -2,21 +2,13 @@
 // first, so that no dark piece needs a red id; the file in the reader's fixed columns.
 #include "layout.h"
 
+#include "geometry.h"
 #include "outline.h"
 
 #include <algorithm>
 #include <ostream>
 
 namespace {
-
-double twiceArea(const ClipperLib::Path& path) {
-    double sum = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const auto &p = path[i], &q = path[(i + 1) % path.size()];
-        sum += double(p.X) * double(q.Y) - double(q.X) * double(p.Y);
-    }
-    return sum;
-}
 
 // A red piece cut in two along a diagonal: both halves stay convex. The diagonal must not
 // run along a side (a piece may go straight through some of its vertices).

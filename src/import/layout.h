@@ -1,4 +1,5 @@
-// The tables: which pieces stay red, which table each piece goes to, and the written file.
+// The tables. Takes the convex pieces; gives which pieces stay red and which table each
+// goes to, and writes logo.txt from that.
 #pragma once
 
 #include "outline.h"

@@ -3,6 +3,8 @@
 // either side make a convex one. Every vertex stays on the grid, so convexity is exact.
 #include "pieces.h"
 
+#include "geometry.h"
+
 #include <GL/glu.h>
 
 #include <algorithm>
@@ -99,13 +101,9 @@ bool tessellate(const Paths& paths, Tessellation* tess) {
     return !tess->failed;
 }
 
-long long turn(IntPoint a, IntPoint b, IntPoint c) {
-    return (b.X - a.X) * (c.Y - b.Y) - (b.Y - a.Y) * (c.X - b.X);
-}
-
 // Convex at b, or straight on through it.
 bool convexAt(IntPoint a, IntPoint b, IntPoint c) {
-    long long t = turn(a, b, c);
+    long long t = cross(a, b, c);
     return t > 0 || (t == 0 && (b.X - a.X) * (c.X - b.X) + (b.Y - a.Y) * (c.Y - b.Y) > 0);
 }
 
@@ -190,15 +188,6 @@ std::vector<std::vector<int>> mergeTriangles(const Tessellation& tess) {
     return result;
 }
 
-double area2(const Path& path) {
-    double sum = 0;
-    for (size_t i = 0; i < path.size(); ++i) {
-        const IntPoint &p = path[i], &q = path[(i + 1) % path.size()];
-        sum += double(p.X) * double(q.Y) - double(q.X) * double(p.Y);
-    }
-    return sum;
-}
-
 // Drops vertices that every piece holding them goes straight through: no neighbour needs them.
 void dropStraightVertices(std::vector<Piece>* pieces) {
     std::map<std::pair<cInt, cInt>, bool> needed;
@@ -207,7 +196,7 @@ void dropStraightVertices(std::vector<Piece>* pieces) {
         for (size_t i = 0; i < n; ++i) {
             const IntPoint &a = piece.points[(i + n - 1) % n], &b = piece.points[i],
                            &c = piece.points[(i + 1) % n];
-            needed[{b.X, b.Y}] |= turn(a, b, c) != 0;
+            needed[{b.X, b.Y}] |= cross(a, b, c) != 0;
         }
     }
     for (Piece& piece : *pieces) {
@@ -221,16 +210,12 @@ void dropStraightVertices(std::vector<Piece>* pieces) {
     }
 }
 
-long long sideOf(IntPoint p, IntPoint q, IntPoint v) {
-    return (q.X - p.X) * (v.Y - p.Y) - (q.Y - p.Y) * (v.X - p.X);
-}
-
 // Whether a side of convex a has all of b on its outer side or on it.
 bool apart(const Path& a, const Path& b) {
     for (size_t i = 0; i < a.size(); ++i) {
         const IntPoint &p = a[i], &q = a[(i + 1) % a.size()];
         if (std::all_of(b.begin(), b.end(),
-                        [&](const IntPoint& v) { return sideOf(p, q, v) <= 0; })) {
+                        [&](const IntPoint& v) { return cross(p, q, v) <= 0; })) {
             return true;
         }
     }
@@ -239,7 +224,7 @@ bool apart(const Path& a, const Path& b) {
 
 bool within(const Path& convex, IntPoint v) {
     for (size_t i = 0; i < convex.size(); ++i) {
-        if (sideOf(convex[i], convex[(i + 1) % convex.size()], v) < 0) {
+        if (cross(convex[i], convex[(i + 1) % convex.size()], v) < 0) {
             return false;
         }
     }
@@ -259,13 +244,13 @@ Path hull(Path points) {
     size_t n = points.size(), k = 0;
     Path corners(2 * n + 1);
     for (size_t i = 0; i < n; ++i) {
-        while (k >= 2 && sideOf(corners[k - 2], corners[k - 1], points[i]) <= 0) {
+        while (k >= 2 && cross(corners[k - 2], corners[k - 1], points[i]) <= 0) {
             --k;
         }
         corners[k++] = points[i];
     }
     for (size_t i = n - 1, lower = k + 1; i-- > 0;) {
-        while (k >= lower && sideOf(corners[k - 2], corners[k - 1], points[i]) <= 0) {
+        while (k >= lower && cross(corners[k - 2], corners[k - 1], points[i]) <= 0) {
             --k;
         }
         corners[k++] = points[i];
@@ -277,19 +262,15 @@ Path hull(Path points) {
     Path result;
     for (size_t i = 0; i < corners.size(); ++i) {
         const IntPoint &p = corners[i], &q = corners[(i + 1) % corners.size()];
-        std::vector<std::pair<long long, IntPoint>> on;
+        std::vector<EdgePoint> on;
         for (const IntPoint& v : points) {
-            long long along = (v.X - p.X) * (q.X - p.X) + (v.Y - p.Y) * (q.Y - p.Y);
-            if (sideOf(p, q, v) == 0 && along > 0 && !(v == q)) {
-                on.push_back({along, v});
+            long long distance = along(p, q, v);
+            if (cross(p, q, v) == 0 && distance > 0 && !(v == q)) {
+                on.push_back({distance, v});
             }
         }
-        std::sort(on.begin(), on.end(),
-                  [](const auto& a, const auto& b) { return a.first < b.first; });
         result.push_back(p);
-        for (const auto& entry : on) {
-            result.push_back(entry.second);
-        }
+        appendAlongEdge(std::move(on), &result);
     }
     return result;
 }
@@ -301,7 +282,7 @@ Path cutOff(const Path& piece, IntPoint p, IntPoint q) {
     Path kept;
     for (size_t i = 0; i < piece.size(); ++i) {
         const IntPoint &a = piece[i], &b = piece[(i + 1) % piece.size()];
-        long long sa = sideOf(p, q, a), sb = sideOf(p, q, b);
+        long long sa = cross(p, q, a), sb = cross(p, q, b);
         if (sa <= 0) {
             kept.push_back(a);
         }
@@ -315,7 +296,7 @@ Path cutOff(const Path& piece, IntPoint p, IntPoint q) {
                 for (cInt dy = -2; dy <= 2; ++dy) {
                     IntPoint c(std::llround(x) + dx, std::llround(y) + dy);
                     double d = std::hypot(c.X - x, c.Y - y);
-                    if (d < nearest && sideOf(p, q, c) < 0 && within(piece, c)) {
+                    if (d < nearest && cross(p, q, c) < 0 && within(piece, c)) {
                         best = c;
                         nearest = d;
                     }
@@ -341,7 +322,7 @@ void separate(Piece* a, Piece* b) {
         Piece* other = turnRound == 0 ? b : a;
         for (size_t i = 0; i < edges.size(); ++i) {
             Path rest = cutOff(other->points, edges[i], edges[(i + 1) % edges.size()]);
-            double loss = other->area - (rest.empty() ? 0 : area2(rest) / 2);
+            double loss = other->area - (rest.empty() ? 0 : twiceArea(rest) / 2);
             if (loss < lost) {
                 lost = loss;
                 best = std::move(rest);
@@ -350,7 +331,7 @@ void separate(Piece* a, Piece* b) {
         }
     }
     cut->points = std::move(best);
-    cut->area = cut->points.empty() ? 0 : area2(cut->points) / 2;
+    cut->area = cut->points.empty() ? 0 : twiceArea(cut->points) / 2;
 }
 
 // Takes into a's edges the corners of b that lie inside them, straight through, so that a
@@ -359,22 +340,16 @@ void takeCorners(Path* a, const Path& b) {
     Path result;
     for (size_t i = 0; i < a->size(); ++i) {
         const IntPoint &p = (*a)[i], &q = (*a)[(i + 1) % a->size()];
-        long long length = (q.X - p.X) * (q.X - p.X) + (q.Y - p.Y) * (q.Y - p.Y);
-        std::vector<std::pair<long long, IntPoint>> on;
+        long long length = along(p, q, q);
+        std::vector<EdgePoint> on;
         for (const IntPoint& v : b) {
-            long long along = (v.X - p.X) * (q.X - p.X) + (v.Y - p.Y) * (q.Y - p.Y);
-            if (sideOf(p, q, v) == 0 && along > 0 && along < length) {
-                on.push_back({along, v});
+            long long distance = along(p, q, v);
+            if (cross(p, q, v) == 0 && distance > 0 && distance < length) {
+                on.push_back({distance, v});
             }
         }
-        std::sort(on.begin(), on.end(),
-                  [](const auto& x, const auto& y) { return x.first < y.first; });
         result.push_back(p);
-        for (const auto& entry : on) {
-            if (!(entry.second == result.back())) {
-                result.push_back(entry.second);
-            }
-        }
+        appendAlongEdge(std::move(on), &result);
     }
     a->swap(result);
 }
@@ -398,8 +373,7 @@ void separateOverlaps(std::vector<Piece>* pieces) {
         for (size_t l = k + 1; l < order.size() && boxes[order[l]].left < boxes[i].right; ++l) {
             Piece &p = (*pieces)[i], &q = (*pieces)[order[l]];
             const IntRect& b = boxes[order[l]];
-            if (p.points.empty() || q.points.empty() || boxes[i].bottom <= b.top ||
-                b.bottom <= boxes[i].top) {
+            if (p.points.empty() || q.points.empty() || !boxesOverlap(boxes[i], b)) {
                 continue;
             }
             if (!apart(p.points, q.points) && !apart(q.points, p.points)) {
@@ -414,8 +388,7 @@ void separateOverlaps(std::vector<Piece>* pieces) {
         for (size_t o = 0; o < pieces->size(); ++o) {
             const IntRect& b = boxes[o];
             Piece &piece = (*pieces)[c], &other = (*pieces)[o];
-            if (o == c || piece.points.empty() || other.points.empty() || a.right < b.left ||
-                b.right < a.left || a.bottom < b.top || b.bottom < a.top) {
+            if (o == c || piece.points.empty() || other.points.empty() || !boxesTouch(a, b)) {
                 continue;
             }
             takeCorners(&piece.points, other.points);
@@ -454,7 +427,7 @@ PieceRun convexPieces(const std::vector<Region>& regions) {
     // Slivers of no area (three vertices in a row, left unmerged) draw nothing.
     std::vector<Piece> kept;
     for (Piece& piece : run.pieces) {
-        piece.area = area2(piece.points) / 2;
+        piece.area = twiceArea(piece.points) / 2;
         if (piece.points.size() >= 3 && piece.area > 0) {
             kept.push_back(std::move(piece));
         }

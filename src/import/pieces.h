@@ -1,5 +1,5 @@
-// Convex pieces: each region cut into triangles and the triangles merged back into as few
-// convex polygons as the merge finds.
+// Convex pieces. Takes the regions with their seams; gives convex polygons: each region cut
+// into triangles and the triangles merged back into as few convex polygons as the merge finds.
 #pragma once
 
 #include "regions.h"

@@ -1,17 +1,20 @@
-// From shapes to logo.txt: the fit, the tolerance that fits the tables, the file and the
-// report.
+// From shapes to logo.txt, the stages in their order: the fit into the view; then, for each
+// flattening the capacity search tries, painted regions (the curves flattened), seams,
+// convex pieces and the tables; then the fidelity floor, the file and the report.
 #include "pipeline.h"
 
 #include "fit.h"
-#include "import.h"
+#include "import.h" // the exit statuses and the summary this driver gives
 #include "outline.h"
+#include "pieces.h"
+#include "report.h"
+#include "seams.h"
 
 #include <algorithm>
 #include <chrono>
+#include <climits>
 #include <cmath>
-#include <cstdio>
 #include <ostream>
-#include <set>
 
 namespace {
 
@@ -28,140 +31,57 @@ double farthestPoint(const Layout& layout) {
     return farthest;
 }
 
-std::string decimal(double value, int digits) {
-    char text[32];
-    std::snprintf(text, sizeof text, "%.*f", digits, value);
-    return text;
+bool emptyLayout(const Layout& layout) {
+    return layout.red.empty() && layout.pDark.empty() && layout.tpDark.empty();
 }
 
-// At the program's largest zoom, scale 2, its 500-pixel window spans one logo unit over 500
-// pixels; capitals shorter than smallestCapitals pixels there are too small to read.
-constexpr double largestZoomPixels = 500;
-constexpr double smallestCapitals = 10;
-
-// A line for each set name whose capitals stay too small to read, however near it comes.
-void tellSmallLetters(const std::vector<Part>& parts, const Placement& placement,
-                      std::ostream& err) {
-    for (const Part& part : parts) {
-        double pixels = part.drawing.capitals * placement.scale * gridUnit * largestZoomPixels;
-        if (part.drawing.capitals > 0 && pixels < smallestCapitals) {
-            err << part.name << ": capitals " << decimal(pixels, 1)
-                << " pixels high at the largest zoom, under the " << smallestCapitals
-                << " that can be read: break the name into lines (\\n or more --text)\n";
+// Every corner of a region is a corner of some piece: past twice a table the tables cannot
+// hold them. Sets the run's region area, and its points when there are too many.
+bool withinCapacity(const std::vector<Region>& regions, Attempt* run) {
+    size_t corners = 0;
+    for (const Region& region : regions) {
+        run->regionArea += pathsArea(region.paths);
+        for (const ClipperLib::Path& path : region.paths) {
+            corners += path.size();
         }
     }
-}
-
-// How near the written sections are to the drawing: the exact area of their overlap over the
-// area of their union, for each part and for all of them.
-struct Fidelity {
-    std::vector<double> parts;
-    double overall = 1;
-    int worst = 0; // the part furthest from its drawing
-};
-
-// Regions never overlap (a later layer covers an earlier one), nor do written pieces: the
-// union's area is the sum of both less their overlap, which alone needs the clipper.
-Fidelity fidelityOf(size_t partCount, const std::vector<Region>& drawing, const Layout& layout) {
-    std::vector<ClipperLib::Paths> drawn(partCount), written(partCount);
-    std::vector<double> drawnArea(partCount, 0), writtenArea(partCount, 0);
-    for (const Region& region : drawing) {
-        ClipperLib::Paths& paths = drawn[region.part];
-        paths.insert(paths.end(), region.paths.begin(), region.paths.end());
-        drawnArea[region.part] += pathsArea(region.paths);
+    if (corners > 2 * static_cast<size_t>(tablePoints)) {
+        run->points = static_cast<int>(std::min<size_t>(corners, INT_MAX));
+        return false;
     }
-    for (const auto* list : {&layout.red, &layout.pDark, &layout.tpDark}) {
-        for (const Piece& piece : *list) {
-            written[piece.part].push_back(piece.points);
-            writtenArea[piece.part] += ClipperLib::Area(piece.points);
-        }
-    }
-    Fidelity fidelity;
-    double overlaps = 0, unions = 0;
-    for (size_t part = 0; part < partCount; ++part) {
-        double both = pathsArea(combine(ClipperLib::ctIntersection, drawn[part], written[part]));
-        double either = drawnArea[part] + writtenArea[part] - both;
-        fidelity.parts.push_back(either > 0 ? both / either : 1);
-        if (fidelity.parts[part] < fidelity.parts[fidelity.worst]) {
-            fidelity.worst = static_cast<int>(part);
-        }
-        overlaps += both;
-        unions += either;
-    }
-    fidelity.overall = unions > 0 ? overlaps / unions : 1;
-    return fidelity;
-}
-
-// The refusal when the written logo would fall below the floor: how far, and what helps.
-void refuseFidelity(const std::vector<Part>& parts, const Fidelity& fidelity, double floor,
-                    std::ostream& err) {
-    const std::string& name = parts[fidelity.worst].name;
-    double worst = fidelity.parts[fidelity.worst];
-    err << "logotipo-outline import: the " << name << " would be written at fidelity "
-        << decimal(worst, 4) << " (overlap over union with the drawing), below "
-        << decimal(floor, 4) << ": "
-        << (name == "name" ? "give a shorter name, or set it on more lines (a --text each)"
-                           : "simplify the drawing (fewer, plainer shapes)")
-        << ", or lower the floor with --min-fidelity " << decimal(std::floor(worst * 100) / 100, 2)
-        << "\n";
-}
-
-void report(const std::vector<Part>& parts, const Attempt& chosen, double visibleArea,
-            const Fidelity& fidelity, std::ostream& err) {
-    const Layout& layout = chosen.layout;
-    std::string flattening = "curves within " + decimal(chosen.tolerance * gridUnit, 5) +
-                             (chosen.thinned ? ", straight runs thinned to it" : "");
-    for (size_t part = 0; part < parts.size(); ++part) {
-        int p = 0, tp = 0, red = 0, dark = 0;
-        auto count = [&](const std::vector<Piece>& pieces, int* points, int* pieceCount) {
-            for (const Piece& piece : pieces) {
-                if (piece.part == static_cast<int>(part)) {
-                    *points += static_cast<int>(piece.points.size());
-                    ++*pieceCount;
-                }
-            }
-        };
-        count(layout.red, &p, &red);
-        count(layout.pDark, &p, &dark);
-        count(layout.tpDark, &tp, &dark);
-        err << parts[part].name << ": " << flattening << "; P " << p << " points, TP " << tp
-            << " points; " << red << " red and " << dark << " dark pieces\n";
-    }
-    err << "tables: P " << pointCount(layout.red) + pointCount(layout.pDark) << " of "
-        << tablePoints << " points, TP " << pointCount(layout.tpDark) << " of " << tablePoints
-        << (layout.reserved > 0 ? "; " + std::to_string(layout.reserved) +
-                                      " empty P sections keep the red ids from dark pieces"
-                                : std::string())
-        << "\n";
-    if (layout.redArea > 0) {
-        err << "red: " << decimal(100 * layout.redKept / layout.redArea, 1)
-            << "% of the red area stays red"
-            << (layout.redKept < layout.redArea ? " (only three pieces can be red)" : "") << "\n";
-    }
-    double drawn = 0;
-    for (const auto* list : {&layout.red, &layout.pDark, &layout.tpDark}) {
-        for (const Piece& piece : *list) {
-            drawn += piece.area;
-        }
-    }
-    double unit = gridUnit * gridUnit;
-    err << "area: " << decimal(drawn * unit, 4) << " against " << decimal(visibleArea * unit, 4)
-        << " of the visible drawing ("
-        << decimal(visibleArea > 0 ? 100 * drawn / visibleArea : 100, 1) << "%)\n";
-    err << "fidelity:";
-    for (size_t part = 0; part < parts.size(); ++part) {
-        err << (part > 0 ? ", " : " ") << parts[part].name << " "
-            << decimal(fidelity.parts[part], 4);
-    }
-    err << " (overlap over union with the drawing)\n";
+    return true;
 }
 
 } // namespace
 
+Attempt runStages(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
+                  const Flattening& flattening) {
+    Attempt run;
+    run.tolerance = flattening.tolerance;
+    run.thinned = flattening.thinned;
+    // A sliver too thin to show in the fit's coarse measure must not reach out of the view.
+    RegionOptions painting{flattening.tolerance};
+    painting.simplify = flattening.thinned;
+    painting.bound = &viewDisc();
+    RegionRun regions = paintRegions(parts, ink, placement, painting);
+    run.notes = regions.notes;
+    if (regions.overflow) {
+        return run;
+    }
+    run.regions = regions.regions;
+    if (!withinCapacity(regions.regions, &run)) {
+        return run;
+    }
+    shareVertices(&regions.regions);
+    run.pieces = convexPieces(regions.regions);
+    run.points = pointCount(run.pieces.pieces);
+    run.fits = !run.pieces.failed && layOut(run.pieces.pieces, &run.layout);
+    return run;
+}
+
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
               std::ostream& err, const BuildOptions& options, ImportSummary* summary) {
-    const char* self = "logotipo-outline import: ";
-    auto started = std::chrono::steady_clock::now();
+    SearchProgress progress{&err, std::chrono::steady_clock::now()};
     double radius = fitRadius;
     // Rounding and the finer final flattening move points by a few grid units at most; the
     // fit shrinks should they ever reach past the view.
@@ -169,58 +89,41 @@ int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream&
         Placement placement;
         int broken = 0;
         if (!fitView(parts, ink, radius, &placement, &broken)) {
-            err << self << "nothing visible to import";
-            if (broken > 0) {
-                err << " (" << broken << (broken == 1 ? " shape" : " shapes")
-                    << " left out for coordinates out of range)";
-            }
-            err << "\n";
+            tellNothingVisible(broken, err);
             return importNothing;
         }
+        RunStages run = [&](const Flattening& flattening) {
+            return runStages(parts, ink, placement, flattening);
+        };
         std::vector<Region> drawing;
-        Attempt chosen = fittingAttempt(parts, ink, placement, &drawing, &err, started);
+        Attempt chosen = fittingAttempt(parts, ink, placement, run, &drawing, progress);
         if (!chosen.fits) {
-            int pieces = static_cast<int>(chosen.pieces.pieces.size());
-            err << self << "cannot fit the tables: even with curves within "
-                << decimal(chosen.tolerance * gridUnit, 4) << " and straight runs thinned, "
-                << (pieces > 0 ? std::to_string(pieces) + " convex pieces need " +
-                                     std::to_string(pointCount(chosen.pieces.pieces)) + " points"
-                               : std::string("the outlines need too many points"))
-                << " (two tables of " << tablePoints << ")\n";
+            tellNoFit(chosen, err);
             return importNothing;
         }
-        const Layout& layout = chosen.layout;
-        if (layout.red.empty() && layout.pDark.empty() && layout.tpDark.empty()) {
-            err << self << "nothing visible to import\n";
+        if (emptyLayout(chosen.layout)) {
+            tellNothingVisible(0, err);
             return importNothing;
         }
-        if (farthestPoint(layout) > viewReach) {
+        if (farthestPoint(chosen.layout) > viewReach) {
             continue;
         }
-        Fidelity fidelity = fidelityOf(parts.size(), drawing, layout);
+        Fidelity fidelity = fidelityOf(parts.size(), drawing, chosen.layout);
         if (fidelity.parts[fidelity.worst] < options.minFidelity) {
             refuseFidelity(parts, fidelity, options.minFidelity, err);
             return importNothing;
         }
-        std::set<std::string> said;
-        for (const std::string& note : chosen.notes) {
-            if (said.insert(note).second) {
-                err << note << "\n";
-            }
-        }
-        double visibleArea = 0;
-        for (const Region& region : drawing) {
-            visibleArea += pathsArea(region.paths);
-        }
-        writeLayout(layout, out);
-        report(parts, chosen, visibleArea, fidelity, err);
+        tellNotes(chosen.notes, err);
+        writeLayout(chosen.layout, out);
+        report(parts, chosen, drawing, fidelity, err);
         tellSmallLetters(parts, placement, err);
         if (summary != nullptr) {
+            const Layout& layout = chosen.layout;
             *summary = {pointCount(layout.red) + pointCount(layout.pDark),
                         pointCount(layout.tpDark), fidelity.overall};
         }
         return importWritten;
     }
-    err << self << "the logo does not stay within the view\n";
+    tellOutsideView(err);
     return importNothing;
 }

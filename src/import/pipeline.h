@@ -1,24 +1,12 @@
-// From shapes and paint to logo.txt: painted regions, convex pieces, the fit into the view
-// and the capacity search.
+// The importer's driver: from the parts (shapes and paint) and ink rules to logo.txt and the
+// report, calling each stage in its order.
 #pragma once
 
-#include "drawing.h"
+#include "fit.h"
+#include "stages.h"
 
 #include <iosfwd>
-#include <string>
 #include <vector>
-
-// Fill colours forced into a class, ahead of the hue rule.
-struct InkRules {
-    std::vector<Colour> red, dark;
-};
-
-// One part of the logo (the mark, the name), reported on its own; all parts share one space,
-// later parts painted over earlier ones.
-struct Part {
-    std::string name;
-    Drawing drawing;
-};
 
 struct ImportSummary;
 
@@ -30,9 +18,16 @@ struct BuildOptions {
     double minFidelity = defaultMinFidelity;
 };
 
-// Writes logo.txt on out and the report on err. Returns importWritten, or importNothing with
-// a message when nothing is visible, it cannot fit the tables, or it would fall below the
-// fidelity floor. summary (when given) gets what was written.
+// One run of the stages after the fit, in their order: painted regions (the curves flattened
+// within the flattening's tolerance and cut to the view), seams, convex pieces and the
+// tables. What the capacity search tries at each flattening.
+Attempt runStages(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
+                  const Flattening& flattening);
+
+// The whole chain: the fit, the capacity search over runStages, the fidelity floor, the file
+// and the report. Writes logo.txt on out and the report on err. Returns importWritten, or
+// importNothing with a message when nothing is visible, it cannot fit the tables, or it would fall
+// below the fidelity floor. summary (when given) gets what was written.
 int buildLogo(const std::vector<Part>& parts, const InkRules& ink, std::ostream& out,
               std::ostream& err, const BuildOptions& options = {},
               ImportSummary* summary = nullptr);

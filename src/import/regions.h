@@ -1,9 +1,11 @@
-// Painted regions: fills and strokes of every part in painter's order, as areas of one
-// colour class on the integer output grid.
+// Painted regions, the first stage of a run. Takes the parts, their ink rules, where the
+// drawing lands and how finely to flatten; gives, for each part and colour class (red or
+// dark), the area that shows on the integer output grid, fills and strokes in painter's
+// order.
 #pragma once
 
 #include "ink.h"
-#include "pipeline.h"
+#include "stages.h"
 
 #include <polyclipping/clipper.hpp>
 

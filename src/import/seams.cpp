@@ -3,6 +3,8 @@
 // that vertex into the edge makes both outlines the same line, without overlap or crack.
 #include "seams.h"
 
+#include "geometry.h"
+
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -103,33 +105,26 @@ void shareVertices(std::vector<Region>* regions) {
             for (size_t i = 0; i < path.size(); ++i) {
                 IntPoint p = path[i], q = path[(i + 1) % path.size()];
                 result.push_back(p);
-                long long ex = q.X - p.X, ey = q.Y - p.Y, length2 = ex * ex + ey * ey;
-                std::vector<std::pair<long long, IntPoint>> inserted;
+                long long length2 = along(p, q, q);
+                std::vector<EdgePoint> inserted;
                 for (int index : nearEdge(grid, p, q)) {
                     const Corner& corner = grid.corners[index];
                     IntPoint v = corner.point;
-                    long long vx = v.X - p.X, vy = v.Y - p.Y;
-                    long long along = vx * ex + vy * ey, cross = ex * vy - ey * vx;
-                    if (along <= 0 || along >= length2 || v == p || v == q) {
+                    long long distance = along(p, q, v), off = cross(p, q, v);
+                    if (distance <= 0 || distance >= length2 || v == p || v == q) {
                         continue;
                     }
                     bool near =
                         corner.region == static_cast<int>(r)
-                            ? cross == 0
-                            : cross == 0 || (double(cross) * double(cross) <=
-                                                 snapReach * snapReach * double(length2) &&
-                                             snapsTo(grid, corner, static_cast<int>(r), p, q));
+                            ? off == 0
+                            : off == 0 || (double(off) * double(off) <=
+                                               snapReach * snapReach * double(length2) &&
+                                           snapsTo(grid, corner, static_cast<int>(r), p, q));
                     if (near) {
-                        inserted.push_back({along, v});
+                        inserted.push_back({distance, v});
                     }
                 }
-                std::sort(inserted.begin(), inserted.end(),
-                          [](const auto& a, const auto& b) { return a.first < b.first; });
-                for (const auto& entry : inserted) {
-                    if (!(entry.second == result.back())) {
-                        result.push_back(entry.second);
-                    }
-                }
+                appendAlongEdge(std::move(inserted), &result);
             }
             path.swap(result);
         }

@@ -1,5 +1,6 @@
-// Seams between regions: every region's outline passes through the vertices of the others
-// that lie on it, so pieces of different regions meet edge to edge.
+// Seams between regions. Takes the painted regions; gives them back with every outline
+// passing through the vertices of the others that lie on it, so pieces of different regions
+// meet edge to edge.
 #pragma once
 
 #include "regions.h"

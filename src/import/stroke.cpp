@@ -2,6 +2,8 @@
 // quadrilateral (miter) on the outer side of each join, and the caps, as SVG draws them.
 #include "stroke.h"
 
+#include "geometry.h"
+
 #include <algorithm>
 #include <cmath>
 #include <vector>
@@ -85,8 +87,8 @@ void addSquare(Point end, Point u, double back, const StrokeStyle& style, Paths*
 }
 
 void addJoin(Point v, Point u1, Point u2, const StrokeStyle& style, Paths* out) {
-    double cross = u1.x * u2.y - u1.y * u2.x, dot = u1.x * u2.x + u1.y * u2.y;
-    if (std::fabs(cross) < 1e-12 && dot > 0) {
+    double turn = cross(u1, u2), dot = u1.x * u2.x + u1.y * u2.y;
+    if (std::fabs(turn) < 1e-12 && dot > 0) {
         return;
     }
     if (style.join == LineJoin::round) {
@@ -94,7 +96,7 @@ void addJoin(Point v, Point u1, Point u2, const StrokeStyle& style, Paths* out) 
         return;
     }
     // The outer side is the right one on a left turn.
-    double side = cross > 0 ? -1 : 1, d = style.halfWidth;
+    double side = turn > 0 ? -1 : 1, d = style.halfWidth;
     Point a = along(v, normal(u1), side * d), b = along(v, normal(u2), side * d);
     double ratio = miterRatio(u1, u2);
     if (style.join == LineJoin::miter && ratio <= style.miterLimit) {

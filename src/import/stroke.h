@@ -1,5 +1,6 @@
-// Stroke outlines that the offset library cannot draw as SVG does: bevel joins, miters past
-// their limit, and square caps on a dot, built from one polygon per segment, join and cap.
+// Stroke outlines the offset library cannot draw as SVG does, for the painted regions. Takes
+// a centre line and its stroke style; gives polygons for bevel joins, miters past their
+// limit, and square caps on a dot, one per segment, join and cap.
 #pragma once
 
 #include "drawing.h"
