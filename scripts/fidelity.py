@@ -145,9 +145,10 @@ def coverage(image):
 
 def reddish(image):
     """Mode-1 mask of the importer's red hue rule: hue within 15 degrees of red, saturation
-    at least 0.5, value at least 0.4."""
+    at least 0.5, value at least 0.4. The hue band is 15.5 degrees here, the step of the
+    picture's 256 hues that holds 15."""
     hue, saturation, value = image.convert("HSV").split()
-    masks = [hue.point(lambda v: 255 if v <= 10 or v >= 245 else 0),
+    masks = [hue.point(lambda v: 255 if v <= 11 or v >= 244 else 0),
              saturation.point(lambda v: 255 if v >= 128 else 0),
              value.point(lambda v: 255 if v >= 102 else 0)]
     return ImageChops.darker(ImageChops.darker(masks[0], masks[1]), masks[2]).convert("1")
@@ -164,9 +165,16 @@ def count(mask):
     return mask.convert("L").histogram()[255]
 
 
+def extent(mask):
+    """The bounding box of a mask without its one-pixel lines: where a white shape covers a
+    coloured one, anti-aliasing leaves a faint seam along edges that fall between pixels."""
+    opened = mask.convert("L").filter(ImageFilter.MinFilter(3)).filter(ImageFilter.MaxFilter(3))
+    return opened.getbbox()
+
+
 def source_image(svg):
     image = render(["-a", "-w", str(RENDER_SIZE), "-h", str(RENDER_SIZE), svg])
-    box = coverage(image).getbbox()
+    box = extent(coverage(image))
     if box:
         longest = max(box[2] - box[0], box[3] - box[1])
         zoom = min(ZOOM_LIMIT, RENDER_SIZE // max(longest, 1))
@@ -196,7 +204,7 @@ def logo_svg(polygons, width, height):
 def compare(svg, polygons, diff_path=None):
     """(IoU, red precision or None) of the logo's polygons against the SVG as rendered."""
     source = source_image(svg)
-    box = coverage(source).getbbox()
+    box = extent(coverage(source))
     if not box or not polygons:
         return (0.0, None)
     source = source.crop(box)
@@ -412,6 +420,43 @@ def check(arguments):
     return 0 if row["exit"] == "0" and row["iou"] is not None and row["iou"] >= GOOD_IOU else 1
 
 
+SELFTEST_SVG = b'''<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 100 50">
+<rect width="50" height="50" fill="#d01010"/><rect x="60" y="10" width="40" height="40"/></svg>'''
+
+
+def selftest(_):
+    """The oracle on a drawing and logos written by hand, so that a judge that passes
+    everything (or nothing) is caught: a faithful logo, one missing a square, one with its
+    colours swapped, and a reader trap (a short line reusing an earlier line's fields)."""
+    def logo(red, dark):
+        lines = []
+        for header, (x0, y0, x1, y1) in (("P", red), ("TP", dark)):
+            lines.append(header)
+            for x, y in ((x0, y0), (x1, y0), (x1, y1), (x0, y1)):
+                lines.append("%24s%7.3f%6s%7.3f" % ("", x, "", y))
+        return read_logo(("\n".join(lines) + "\n").encode())
+    red, dark = (0.0, 0.0, 0.5, 0.5), (0.6, 0.0, 1.0, 0.4)
+    work = tempfile.mkdtemp(prefix="fidelity-")
+    try:
+        svg = os.path.join(work, "two.svg")
+        with open(svg, "wb") as out:
+            out.write(SELFTEST_SVG)
+        faithful = compare(svg, logo(red, dark))
+        missing = compare(svg, [p for p in logo(red, dark) if p[0] == "P"])
+        swapped = compare(svg, logo((0.5, 0.1, 0.9, 0.5), (0.0, 0.0, 0.5, 0.5)))
+    finally:
+        shutil.rmtree(work, ignore_errors=True)
+    trap = read_logo(b"P\n" + b" " * 24 + b"  1.000      " + b"  2.000\n" + b"x\n")
+    checks = [("faithful logo: IoU >= 0.99 and red precision 1", faithful[0] >= 0.99
+               and faithful[1] == 1.0),
+              ("a square missing: IoU about 0.39", 0.35 < missing[0] < 0.43),
+              ("colours swapped: red precision 0", swapped[1] == 0.0),
+              ("short line keeps the earlier fields", trap == [("P", 1, [(1.0, 2.0), (1.0, 2.0)])])]
+    for name, passed in checks:
+        print("%s %s" % ("ok  " if passed else "FAIL", name))
+    return 0 if all(passed for _, passed in checks) else 1
+
+
 def main():
     parser = argparse.ArgumentParser(
         description="Judge `logotipo-outline import` against librsvg's rendering of the same "
@@ -426,6 +471,7 @@ def main():
     one = commands.add_parser("check", help="judge one file; exit 0 when its IoU >= 0.97")
     one.add_argument("svg")
     one.add_argument("--diff", help="write the difference picture (PNG) here")
+    commands.add_parser("selftest", help="judge hand-made logos whose verdict is known")
     many = commands.add_parser("sweep", help="judge every *.svg under the folders")
     many.add_argument("folders", nargs="+")
     many.add_argument("--jobs", type=int, default=os.cpu_count() or 1,
@@ -440,9 +486,10 @@ def main():
     arguments = parser.parse_args()
     if shutil.which("rsvg-convert") is None:
         sys.exit("fidelity.py: rsvg-convert is missing (Debian package librsvg2-bin)")
-    if not os.access(arguments.tool, os.X_OK):
+    if arguments.command != "selftest" and not os.access(arguments.tool, os.X_OK):
         sys.exit("fidelity.py: no logotipo-outline at %s (give --tool)" % arguments.tool)
-    sys.exit(sweep(arguments) if arguments.command == "sweep" else check(arguments))
+    run = {"sweep": sweep, "check": check, "selftest": selftest}[arguments.command]
+    sys.exit(run(arguments))
 
 
 if __name__ == "__main__":

@@ -25,3 +25,7 @@ AUTHORING_PACKAGES="libsvgpp-dev libxml2-dev libpolyclipping-dev libglu1-mesa-de
 # What logotipo-record needs: the tracer and replayer, a virtual display, the key sender and
 # the encoder.
 RECORD_PACKAGES="apitrace xvfb xdotool x11-utils libgl1-mesa-dri ffmpeg"
+
+# What the fidelity sweep needs (tests only, ./test installs it): an independent SVG renderer
+# and the imaging library that compares its pictures.
+FIDELITY_PACKAGES="librsvg2-bin python3-pil"
