@@ -184,21 +184,41 @@ def source_image(svg):
     return image
 
 
-def logo_svg(polygons, width, height):
-    """The polygons as an SVG whose viewBox is their bounding box, fitted into width x height
-    keeping the aspect ratio (y turned down)."""
+def points_box(polygons):
+    """(left, top, width, height) of the polygons in SVG's y-down units."""
     xs = [x for _, _, points in polygons for x, _ in points]
     ys = [-y for _, _, points in polygons for _, y in points]
     left, top = min(xs), min(ys)
-    span_x, span_y = max(max(xs) - left, 1e-9), max(max(ys) - top, 1e-9)
+    return (left, top, max(max(xs) - left, 1e-9), max(max(ys) - top, 1e-9))
+
+
+def logo_svg(polygons, width, height, box):
+    """The polygons as an SVG showing box (left, top, width, height, y down) fitted into
+    width x height pixels keeping the aspect ratio, centred."""
     lines = ['<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
-             'viewBox="%r %r %r %r">' % (width, height, left, top, span_x, span_y)]
+             'viewBox="%r %r %r %r">' % ((width, height) + tuple(box))]
     for kind, polygon_id, points in polygons:
         colour = LOGO_RED if kind == "P" and polygon_id <= 3 else LOGO_DARK
         path = " ".join("%r,%r" % (x, -y) for x, y in points)
         lines.append('<polygon fill="%s" points="%s"/>' % (colour, path))
     lines.append("</svg>")
     return "\n".join(lines).encode()
+
+
+def render_logo(polygons, width, height):
+    """The logo fitted to width x height by its rendered extent, measured as the source's is,
+    so that slivers thinner than a pixel or two count alike on both sides."""
+    box = points_box(polygons)
+    first = render([], stdin=logo_svg(polygons, width, height, box))
+    seen = extent(coverage(first))
+    if not seen:
+        return first
+    scale = min(width / box[2], height / box[3])
+    left = box[0] - (width - box[2] * scale) / 2 / scale
+    top = box[1] - (height - box[3] * scale) / 2 / scale
+    shown = (left + seen[0] / scale, top + seen[1] / scale,
+             (seen[2] - seen[0]) / scale, (seen[3] - seen[1]) / scale)
+    return render([], stdin=logo_svg(polygons, width, height, shown))
 
 
 def compare(svg, polygons, diff_path=None):
@@ -209,7 +229,7 @@ def compare(svg, polygons, diff_path=None):
         return (0.0, None)
     source = source.crop(box)
     width, height = source.size
-    logo = render([], stdin=logo_svg(polygons, width, height))
+    logo = render_logo(polygons, width, height)
     drawn, shown = coverage(source), coverage(logo)
     union = count(ImageChops.logical_or(drawn, shown))
     iou = count(ImageChops.logical_and(drawn, shown)) / union if union else 0.0
