@@ -9,6 +9,7 @@ sweep DIR...     does that for every *.svg under the folders, in parallel, with 
 
 import argparse
 import concurrent.futures
+import math
 import os
 import re
 import shutil
@@ -397,9 +398,10 @@ def verdict(rows, figures, expected_path):
     if figures["share"] + 1e-9 < floor:
         failures.append("share at IoU >= %.2f fell to %.4f, below the floor %.4f in %s"
                         % (GOOD_IOU, figures["share"], floor, expected_path))
-    elif figures["share"] > floor + 1e-9:
+    elif math.floor(figures["share"] * 1e4) / 1e4 > floor:
+        # The floor is written to four places, rounded down.
         print("improved: share at IoU >= %.2f is %.4f; raise min_share_iou97 in %s to it"
-              % (GOOD_IOU, figures["share"], expected_path))
+              % (GOOD_IOU, math.floor(figures["share"] * 1e4) / 1e4, expected_path))
     if "files" in expected and figures["files"] != int(expected["files"]):
         failures.append("%d files swept, %s expects %d" % (
             figures["files"], expected_path, int(expected["files"])))
