@@ -353,6 +353,7 @@ def summary(rows):
             "share": good / len(rows) if rows else 0.0,
             "red": sum(reds) / len(reds) if reds else None,
             "red_files": len(reds), "slowest": slowest,
+            "over_second": sum(1 for row in rows if row["seconds"] > 1),
             "oracle_errors": sum(1 for row in rows if row["message"].startswith("oracle:"))}
 
 
@@ -361,10 +362,11 @@ def format_summary(figures):
     slowest = figures["slowest"]
     red = "-" if figures["red"] is None else "%.3f" % figures["red"]
     return ("%d files; exits %s; IoU >= %.2f: %d (%.1f%%); mean red precision %s over %d; "
-            "slowest %.2f s (%s); oracle errors %d" % (
+            "slowest %.2f s (%s), %d over 1 s; oracle errors %d" % (
                 figures["files"], exits, GOOD_IOU, figures["good"], 100 * figures["share"], red,
                 figures["red_files"], slowest["seconds"] if slowest else 0,
-                slowest["file"] if slowest else "-", figures["oracle_errors"]))
+                slowest["file"] if slowest else "-", figures["over_second"],
+                figures["oracle_errors"]))
 
 
 def read_expectations(path):
