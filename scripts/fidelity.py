@@ -12,6 +12,7 @@ import concurrent.futures
 import math
 import os
 import re
+import resource
 import shutil
 import subprocess
 import sys
@@ -272,6 +273,9 @@ def judge(tool, svg, timeout, diff_dir=None, name=None, diff_path=None):
         logo_path = os.path.join(work, "logo.txt")
         with open(logo_path, "wb") as logo:
             start = time.monotonic()
+            # The import's processor time, which the other work on a shared machine does not
+            # stretch; each worker runs one child at a time, so the difference is this one's.
+            before = resource.getrusage(resource.RUSAGE_CHILDREN)
             try:
                 result = subprocess.run([tool, "import", svg], stdout=logo, stderr=subprocess.PIPE,
                                         timeout=timeout)
@@ -286,7 +290,10 @@ def judge(tool, svg, timeout, diff_dir=None, name=None, diff_path=None):
                     row["message"] = stderr.strip().splitlines()[-1].strip()
             except subprocess.TimeoutExpired:
                 row["exit"] = "timeout"
-            row["seconds"] = time.monotonic() - start
+            after = resource.getrusage(resource.RUSAGE_CHILDREN)
+            row["seconds"] = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
+            if row["exit"] == "timeout":
+                row["seconds"] = time.monotonic() - start
         if row["exit"] != "0":
             return row
         with open(logo_path, "rb") as logo:
