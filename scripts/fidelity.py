@@ -326,7 +326,7 @@ def first_note(stderr):
 
 
 def svg_files(folders):
-    found = []
+    found, seen = [], set()
     for folder in folders:
         if os.path.isfile(folder):
             found.append((folder, os.path.basename(folder)))
@@ -334,8 +334,10 @@ def svg_files(folders):
         for root, dirs, files in os.walk(folder):
             dirs.sort()
             for name in sorted(files):
-                if name.lower().endswith(".svg"):
-                    path = os.path.join(root, name)
+                path = os.path.join(root, name)
+                # Icon themes link one file under many names: each file is judged once.
+                if name.lower().endswith(".svg") and os.path.realpath(path) not in seen:
+                    seen.add(os.path.realpath(path))
                     found.append((path, os.path.relpath(path, folder)))
     return found
 
