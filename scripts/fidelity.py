@@ -19,7 +19,11 @@ import sys
 import tempfile
 import time
 
-from PIL import Image, ImageChops, ImageFilter
+try:
+    from PIL import Image, ImageChops, ImageFilter
+except ImportError:
+    sys.exit("fidelity.py: this python3 has no PIL (Debian package python3-pil; "
+             "run it with /usr/bin/python3)")
 
 # A pixel is covered when, laid over white, some channel is below this: the importer's own
 # near-white rule (white cuts holes), so faint tints count as background on both sides.
