@@ -29,3 +29,7 @@ RECORD_PACKAGES="apitrace xvfb xdotool x11-utils libgl1-mesa-dri ffmpeg"
 
 # The editor whose saves the watch test makes.
 EDITOR_PACKAGES="vim-tiny"
+
+# What the fidelity sweep needs (tests only, ./test installs it): an independent SVG renderer
+# and the imaging library that compares its pictures.
+FIDELITY_PACKAGES="librsvg2-bin python3-pil"
