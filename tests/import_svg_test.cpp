@@ -156,6 +156,40 @@ TEST(ReadSvg, NestedUsesAndSymbolsLandWhereTheyShould) {
     expectColour(drawing.shapes[3].fill, 0, 0, 0);
 }
 
+// Every way a copied <use> can hold another: each draws its 5 by 5 square, moved by the
+// x of every <use> on the way. (Copies once shared namespace records with nodes freed
+// before the geometry pass read them.)
+TEST(ReadSvg, UsesOfUsesDrawWhatTheyReferTo) {
+    const std::string head = R"(<svg xmlns="http://www.w3.org/2000/svg" )"
+                             R"(xmlns:xlink="http://www.w3.org/1999/xlink" viewBox="0 0 99 99">)";
+    const std::pair<const char*, double> cases[] = {
+        {R"(<defs><rect id="r" width="5" height="5"/><use id="u" xlink:href="#r"/></defs>
+            <use xlink:href="#u"/>)",
+         0},
+        {R"(<defs><rect id="r" width="5" height="5"/><use id="a" href="#r" x="1"/>
+            <use id="b" href="#a" x="2"/></defs><use href="#b" x="3"/>)",
+         6},
+        {R"(<defs><rect id="r" width="5" height="5"/><symbol id="s"><use href="#r" x="4"/>
+            </symbol></defs><use href="#s" x="1"/>)",
+         5},
+        {R"(<defs><rect id="r" width="5" height="5"/><g id="g" xmlns="http://www.w3.org/2000/svg">
+            <use href="#r" x="4"/></g><use id="h" href="#g" x="1"/></defs><use href="#h" x="2"/>)",
+         7},
+        {R"(<defs><svg:rect xmlns:svg="http://www.w3.org/2000/svg" id="r" width="5" height="5"/>
+            </defs><use xmlns="http://www.w3.org/2000/svg" href="#r" x="8"/>)",
+         8},
+    };
+    for (const auto& [body, x] : cases) {
+        Drawing drawing = readSvg(head + body + "</svg>");
+        ASSERT_EQ(drawing.shapes.size(), 1u) << body;
+        const Shape& square = drawing.shapes[0];
+        Point far = apply(square.transform, square.subpaths.at(0).segments.at(1).end);
+        EXPECT_NEAR(firstPoint(square).x, x, 1e-9) << body;
+        EXPECT_NEAR(far.x, x + 5, 1e-9) << body;
+        EXPECT_NEAR(far.y, 5, 1e-9) << body;
+    }
+}
+
 TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     Drawing drawing = readSvg(
         R"(<svg xmlns="http://www.w3.org/2000/svg"><path stroke="black" fill="none"

@@ -581,9 +581,10 @@ MeanPaint gradientMean(xmlNode* gradient, const Ids& ids) {
 
 struct Walk {
     xmlDoc* doc;
+    xmlNs* svg; // the root's, for the elements made here: it lives as long as the document
     const Ids& ids;
     Notes& notes;
-    std::vector<xmlNode*> detached;  // unlinked; freed when the walk ends
+    std::vector<xmlNode*>& detached;
     std::vector<xmlNode*> expanding; // targets of the <use> elements being expanded
     long expanded = 0;
 };
@@ -636,7 +637,7 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
         throw ImportError(line, "<use> elements copy more than " + std::to_string(maxExpanded) +
                                     " elements: not a logo");
     }
-    xmlNode* group = xmlNewDocNode(walk.doc, use->ns, BAD_CAST "g", nullptr);
+    xmlNode* group = xmlNewDocNode(walk.doc, walk.svg, BAD_CAST "g", nullptr);
     group->line = use->line;
     for (xmlAttr* a = use->properties; a != nullptr; a = a->next) {
         std::string name = text(a->name);
@@ -647,6 +648,9 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
         }
     }
     xmlNode* copy = xmlDocCopyNode(target->second, walk.doc, 1);
+    if (copy == nullptr) {
+        throw ImportError(line, "out of memory");
+    }
     xmlNode* viewport = copy;
     if (isElement(copy, "symbol") || isElement(copy, "svg")) {
         xmlNodeSetName(copy, BAD_CAST "svg");
@@ -657,7 +661,7 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
             }
         }
     } else {
-        viewport = xmlNewDocNode(walk.doc, use->ns, BAD_CAST "svg", nullptr);
+        viewport = xmlNewDocNode(walk.doc, walk.svg, BAD_CAST "svg", nullptr);
         viewport->line = use->line;
         xmlAddChild(viewport, copy);
         copy = viewport;
@@ -846,19 +850,9 @@ PreparedSvg prepareSvg(const std::string& source) {
         }
     }
     prepared.sized = sizeRoot(root);
-    Walk walk{prepared.doc.get(), ids, notes, {}, {}, 0};
-    try {
-        noteEffects(root, lineOf(root), walk);
-        walkChildren(root, lower(attribute(root, "visibility")) != "hidden", 1, walk);
-    } catch (...) {
-        for (xmlNode* node : walk.detached) {
-            xmlFreeNode(node);
-        }
-        throw;
-    }
-    for (xmlNode* node : walk.detached) {
-        xmlFreeNode(node);
-    }
+    Walk walk{prepared.doc.get(), root->ns, ids, notes, prepared.detached.nodes, {}, 0};
+    noteEffects(root, lineOf(root), walk);
+    walkChildren(root, lower(attribute(root, "visibility")) != "hidden", 1, walk);
     prepared.notes = notes.take();
     return prepared;
 }

@@ -23,8 +23,25 @@ struct XmlDocFree {
     }
 };
 
+// Nodes taken out of the tree: kept until the geometry pass is done, since nodes still in the
+// tree may point at the namespace records they hold, and freed before their document.
+struct DetachedNodes {
+    std::vector<xmlNode*> nodes;
+
+    DetachedNodes() = default;
+    DetachedNodes(const DetachedNodes&) = delete;
+    DetachedNodes& operator=(const DetachedNodes&) = delete;
+    DetachedNodes(DetachedNodes&& other) noexcept : nodes(std::move(other.nodes)) {}
+    ~DetachedNodes() {
+        for (xmlNode* node : nodes) {
+            xmlFreeNode(node);
+        }
+    }
+};
+
 struct PreparedSvg {
     std::unique_ptr<xmlDoc, XmlDocFree> doc;
+    DetachedNodes detached;                     // after doc: destroyed first
     std::map<std::string, MeanPaint> gradients; // by id
     std::vector<std::string> notes;
     bool sized = false; // the root states its viewport (width and height, or a viewBox)
