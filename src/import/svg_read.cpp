@@ -545,21 +545,3 @@ Drawing readSvg(const std::string& text) {
         throw ImportError(state.line, error.what());
     }
 }
-
-bool parseColour(const std::string& text, Colour* colour) {
-    size_t begin = text.find_first_not_of(" \t\r\n");
-    size_t end = text.find_last_not_of(" \t\r\n");
-    if (begin == std::string::npos) {
-        return false;
-    }
-    const char* first = text.data() + begin;
-    const char* last = text.data() + end + 1;
-    int rgb = 0;
-    if (!svgpp::detail::parse_color<svgpp::factory::color::default_factory>(
-            first, last, tag::source::css(), rgb) ||
-        first != last) {
-        return false;
-    }
-    *colour = fromInteger(rgb);
-    return true;
-}
