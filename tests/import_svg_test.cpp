@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -228,6 +229,55 @@ TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     ASSERT_EQ(line.size(), 1u);
     EXPECT_FALSE(line[0].cubic);
     EXPECT_EQ(line[0].end.x, 5);
+}
+
+// Numbers packed as minifiers write them read as viewers read them, in transforms and
+// point lists; internal entities are substituted, markup included, but nothing is loaded
+// from outside the file and an exponential entity is refused.
+TEST(ReadSvg, PackedNumbersAndInternalEntities) {
+    Drawing packed = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+        <polygon transform="translate(2-1)rotate(90 .5.5)" points="1-1.5.5-3 4"/>
+        <rect x="3" width="1" height="1" transform="rotate(45.5.5)"/></svg>)svg");
+    ASSERT_EQ(packed.shapes.size(), 2u);
+    // rotate(45.5 .5) has two numbers, which no rotate has: as a viewer, drawn untransformed.
+    EXPECT_NEAR(firstPoint(packed.shapes[1]).x, 3, 1e-9);
+    EXPECT_TRUE(hasNote(packed, "invalid transform"));
+    // rotate(90) about (.5, .5) takes (1, -1) to (2, 1) and keeps (.5, .5); then translate.
+    const Shape& polygon = packed.shapes[0];
+    Point first = firstPoint(polygon);
+    Point second = apply(polygon.transform, polygon.subpaths.at(0).segments.at(0).end);
+    EXPECT_NEAR(first.x, 4, 1e-9);
+    EXPECT_NEAR(first.y, 0, 1e-9);
+    EXPECT_NEAR(second.x, 2.5, 1e-9);
+    EXPECT_NEAR(second.y, -0.5, 1e-9);
+
+    std::string outside = testing::TempDir() + "import_svg_entity.xml";
+    std::FILE* file = std::fopen(outside.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("<rect width='9' height='9'/>", file);
+    std::fclose(file);
+    Drawing entities = readSvg(R"(<?xml version="1.0"?>
+<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 1.1//EN" "http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd" [
+  <!ENTITY ns_svg "http://www.w3.org/2000/svg">
+  <!ENTITY dot "<circle cx='5' cy='5' r='2' fill='#00f'/>">
+  <!ENTITY outside SYSTEM ")" + outside +
+                               R"(">
+]>
+<svg xmlns="&ns_svg;" viewBox="0 0 10 10">&dot;&outside;<rect width="1" height="1"/></svg>)");
+    std::remove(outside.c_str());
+    ASSERT_EQ(entities.shapes.size(), 2u);
+    expectColour(entities.shapes[0].fill, 0, 0, 255);
+    EXPECT_NEAR(firstPoint(entities.shapes[0]).x, 7, 1e-9);
+    EXPECT_NEAR(firstPoint(entities.shapes[1]).x, 0, 1e-9);
+
+    std::string laughs = "<!DOCTYPE svg [<!ENTITY a0 'haha'>";
+    for (int i = 1; i <= 12; ++i) {
+        std::string previous = "&a" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY a" + std::to_string(i) + " '" + previous + previous + previous +
+                  previous + previous + previous + previous + previous + "'>";
+    }
+    laughs += "]><svg xmlns=\"http://www.w3.org/2000/svg\"><desc>&a12;</desc></svg>";
+    EXPECT_THROW(readSvg(laughs), ImportError);
 }
 
 TEST(ReadSvg, BadInputThrowsWithItsLine) {

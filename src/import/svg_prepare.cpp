@@ -4,6 +4,7 @@
 
 #include "colour.h"
 #include "css.h"
+#include "svg_numbers.h"
 #include "xml_tree.h"
 
 #include <libxml/parser.h>
@@ -67,8 +68,24 @@ struct QuietGenericErrors {
     }
 };
 
-// No network, no entity substitution and libxml2's default limits: entity expansion and
-// nesting depth are bounded by the parser itself.
+xmlParserInputPtr refuseToLoad(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
+// Internal entities are substituted (markup in them included), external ones never loaded,
+// nor the DTD; nothing from the network. libxml2's default limits stay: entity expansion
+// and nesting depth are bounded by the parser itself, and a file past them is refused.
+struct NoExternalEntities {
+    xmlExternalEntityLoader loader = xmlGetExternalEntityLoader();
+
+    NoExternalEntities() {
+        xmlSetExternalEntityLoader(refuseToLoad);
+    }
+    ~NoExternalEntities() {
+        xmlSetExternalEntityLoader(loader);
+    }
+};
+
 std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
     if (source.size() > static_cast<size_t>(INT_MAX)) {
         throw ImportError(0, "too large for an SVG file");
@@ -78,10 +95,12 @@ std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
         throw ImportError(0, "out of memory");
     }
     QuietGenericErrors quiet;
+    NoExternalEntities local;
     ImportError* first = nullptr;
     context->_private = &first;
     context->sax->serror = keepFirstError;
-    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
+    int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                  XML_PARSE_BIG_LINES;
     std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(
         context.get(), source.data(), static_cast<int>(source.size()), nullptr, nullptr, options));
     std::unique_ptr<ImportError> error(first);
@@ -472,6 +491,7 @@ PreparedSvg prepareSvg(const std::string& source) {
     xmlNode* root = checkRoot(prepared.doc.get());
     Notes notes;
     applyStyleSheets(root, &notes);
+    separateNumbers(root);
     Ids ids;
     collectIds(root, &ids);
     for (const auto& [id, node] : ids) {

@@ -428,6 +428,8 @@ template <> struct IsStyleProperty<tag::attribute::stroke_linejoin> : std::true_
 template <> struct IsStyleProperty<tag::attribute::stroke_linecap> : std::true_type {};
 template <> struct IsStyleProperty<tag::attribute::stroke_miterlimit> : std::true_type {};
 template <> struct IsStyleProperty<tag::attribute::color> : std::true_type {};
+// Viewers draw an element whose transform they cannot read as if it had none.
+template <> struct IsStyleProperty<tag::attribute::transform> : std::true_type {};
 
 struct ErrorPolicy {
     using context_type = Context;
