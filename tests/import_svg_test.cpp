@@ -236,7 +236,7 @@ TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
 // from outside the file and an exponential entity is refused.
 TEST(ReadSvg, PackedNumbersAndInternalEntities) {
     Drawing packed = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
-        <polygon transform="translate(2-1)rotate(90 .5.5)" points="1-1.5.5-3 4"/>
+        <polygon transform="translate(2-1)rotate(90 .5.5)" points="1-1 .5.5-3 4"/>
         <rect x="3" width="1" height="1" transform="rotate(45.5.5)"/></svg>)svg");
     ASSERT_EQ(packed.shapes.size(), 2u);
     // rotate(45.5 .5) has two numbers, which no rotate has: as a viewer, drawn untransformed.
@@ -278,6 +278,29 @@ TEST(ReadSvg, PackedNumbersAndInternalEntities) {
     }
     laughs += "]><svg xmlns=\"http://www.w3.org/2000/svg\"><desc>&a12;</desc></svg>";
     EXPECT_THROW(readSvg(laughs), ImportError);
+}
+
+// Markers stand at the vertices, turned along the path (halfway at a corner), scaled by the
+// stroke width and their viewBox, with refX and refY on the vertex; a rect has none.
+TEST(ReadSvg, MarkersStandAtTheVertices) {
+    Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <marker id="m" viewBox="0 0 10 10" refX="5" refY="5" markerWidth="2" markerHeight="2"
+        orient="auto"><path d="M0 0H10V10H0z"/></marker>
+      <path d="M10 10H30V30" fill="none" stroke="#000" stroke-width="3" marker-start="url(#m)"
+        style="marker-mid:url(#m)" marker-end="url(#m)"/>
+      <rect width="1" height="1" marker-start="url(#m)"/></svg>)svg");
+    ASSERT_EQ(drawing.shapes.size(), 5u);
+    // Each 6 units square (2 by the stroke width 3) about its vertex: turned by 0, 45 and 90
+    // degrees, its first corner lands at (-3, -3) from the vertex turned so.
+    const Point corners[] = {{7, 7}, {30, 10 - 3 * std::sqrt(2.0)}, {33, 27}};
+    for (int i = 0; i < 3; ++i) {
+        Point corner = firstPoint(drawing.shapes[1 + i]);
+        EXPECT_NEAR(corner.x, corners[i].x, 1e-9) << i;
+        EXPECT_NEAR(corner.y, corners[i].y, 1e-9) << i;
+    }
+    Point far = apply(drawing.shapes[3].transform, drawing.shapes[3].subpaths[0].segments[1].end);
+    EXPECT_NEAR(far.x, 27, 1e-9);
+    EXPECT_NEAR(far.y, 33, 1e-9);
 }
 
 TEST(ReadSvg, BadInputThrowsWithItsLine) {

@@ -16,7 +16,8 @@ constexpr long maxRuleTries = 50000000;
 // The properties the geometry pass reads, and those this pass acts on.
 const char* const properties = " fill fill-opacity fill-rule stroke stroke-width stroke-opacity"
                                " stroke-linejoin stroke-linecap stroke-miterlimit stroke-dasharray"
-                               " opacity color display visibility clip-path mask filter"
+                               " opacity color display visibility clip-path clip-rule mask"
+                               " filter overflow marker marker-start marker-mid marker-end"
                                " stop-color stop-opacity ";
 
 struct Declaration {

@@ -3,6 +3,7 @@
 // of an earlier one does not show.
 #include "regions.h"
 
+#include "clip.h"
 #include "flatten.h"
 
 #include <algorithm>
@@ -228,6 +229,10 @@ struct Layer {
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
                  Stage& stage, std::vector<Layer>* layers) {
     Matrix grid = gridMatrix(placement);
+    ClipAreas clips([&](const Shape& shape, bool stroke) {
+        Matrix m = composeMatrix(grid, shape.transform);
+        return stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
+    });
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
         Paths clip;
@@ -254,6 +259,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                 if (drawing.clipped) {
                     area = combine(ctIntersection, area, clip);
                 }
+                area = clips.cut(std::move(area), shape);
                 if (area.empty()) {
                     continue;
                 }

@@ -139,6 +139,9 @@ xmlNode* checkRoot(xmlDoc* doc) {
             throw ImportError(lineOf(root), "the root <svg> is outside the SVG namespace");
         }
         setNamespace(root, ns);
+    } else if (root->ns->prefix == nullptr) {
+        // Markup from an entity reaches the tree without the default namespace it stands in.
+        setNamespace(root->children, root->ns);
     }
     return root;
 }
@@ -237,6 +240,7 @@ struct Walk {
     const Ids& ids;
     Notes& notes;
     std::vector<xmlNode*>& detached;
+    std::map<std::string, xmlNode*>& sources;
     std::vector<xmlNode*> expanding; // targets of the <use> elements being expanded
     long expanded = 0;
 };
@@ -315,6 +319,7 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
     } else {
         viewport = xmlNewDocNode(walk.doc, walk.svg, BAD_CAST "svg", nullptr);
         viewport->line = use->line;
+        setAttribute(viewport, "overflow", "visible"); // a translation, no viewport to clip to
         xmlAddChild(viewport, copy);
         copy = viewport;
     }
@@ -350,15 +355,49 @@ bool isSet(const std::string& value) {
     return !v.empty() && v != "none" && v != "inherit";
 }
 
-void noteEffects(xmlNode* node, int line, Walk& walk) {
+// A clip path, mask or marker that property refers to, made a <g> the geometry pass reads
+// where it is used: a copy, its <use> elements expanded and what it does not draw removed,
+// once per id. Otherwise the property is taken out, with a note.
+void prepareSource(xmlNode* node, const char* property, const char* kind, int line, int depth,
+                   Walk& walk) {
+    std::string value = attribute(node, property);
+    if (!isSet(value)) {
+        return;
+    }
+    std::string id = fragmentOf(value);
+    if (walk.sources.count(id) != 0) {
+        return;
+    }
+    auto target = walk.ids.find(id);
+    if (target == walk.ids.end() || !isElement(target->second, kind)) {
+        walk.notes.add(line, std::string(property) + " refers to '" + trim(value) +
+                                 "', which is no <" + kind + "> in the file: ignored");
+        xmlUnsetProp(node, BAD_CAST property);
+        return;
+    }
+    walk.expanded += copyCost(target->second, maxExpanded);
+    if (walk.expanded > maxExpanded) {
+        throw ImportError(line, "clip paths, masks and markers copy more than " +
+                                    std::to_string(maxExpanded) + " elements: not a logo");
+    }
+    xmlNode* copy = xmlDocCopyNode(target->second, walk.doc, 1);
+    if (copy == nullptr) {
+        throw ImportError(line, "out of memory");
+    }
+    walk.detached.push_back(copy);
+    xmlNodeSetName(copy, BAD_CAST "g");
+    walk.sources[id] = copy; // before its content: a source that refers to itself ends here
+    walkChildren(copy, true, depth + 1, walk);
+}
+
+void prepareEffects(xmlNode* node, int line, int depth, Walk& walk) {
     if (isSet(attribute(node, "filter"))) {
         walk.notes.add(line, "a filter cannot be imported: drawn without it");
     }
-    if (isSet(attribute(node, "clip-path"))) {
-        walk.notes.add(line, "a clip-path cannot be imported: drawn unclipped");
-    }
-    if (isSet(attribute(node, "mask"))) {
-        walk.notes.add(line, "a mask cannot be imported: drawn unmasked");
+    prepareSource(node, "clip-path", "clipPath", line, depth, walk);
+    prepareSource(node, "mask", "mask", line, depth, walk);
+    for (const char* marker : {"marker", "marker-start", "marker-mid", "marker-end"}) {
+        prepareSource(node, marker, "marker", line, depth, walk);
     }
     if (isSet(attribute(node, "stroke-dasharray"))) {
         walk.notes.add(line, "a dashed stroke cannot be imported: drawn solid");
@@ -411,7 +450,7 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
         detach(node, walk);
         return;
     }
-    noteEffects(node, line, walk);
+    prepareEffects(node, line, depth, walk);
     if (among(name, shapes)) {
         return;
     }
@@ -500,8 +539,9 @@ PreparedSvg prepareSvg(const std::string& source) {
         }
     }
     prepared.sized = sizeRoot(root);
-    Walk walk{prepared.doc.get(), root->ns, ids, notes, prepared.detached.nodes, {}, 0};
-    noteEffects(root, lineOf(root), walk);
+    Walk walk{prepared.doc.get(),      root->ns,         ids, notes,
+              prepared.detached.nodes, prepared.sources, {},  0};
+    prepareEffects(root, lineOf(root), 1, walk);
     walkChildren(root, lower(attribute(root, "visibility")) != "hidden", 1, walk);
     prepared.notes = notes.take();
     return prepared;

@@ -6,6 +6,7 @@
 
 #include "svg.h"
 
+#include "svg_effects.h"
 #include "svg_prepare.h"
 
 #include <libxml/tree.h>
@@ -25,13 +26,18 @@ namespace tag = svgpp::tag;
 // square and sum, and the segments within memory.
 constexpr double largestCoordinate = 1e9;
 constexpr size_t maxSegments = 2000000;
+// Clip paths, masks and markers read within one another; past this they refer in a loop.
+constexpr int maxNesting = 8;
 
 struct ReadState {
     Drawing drawing;
     const std::map<std::string, MeanPaint>* gradients;
     int line = 0; // of the element being read
     size_t segments = 0;
-    bool root = true; // the next viewport is the root's
+    bool root = true;                               // the next viewport is the root's
+    const std::map<std::string, xmlNode*>* sources; // clip paths, masks, markers by id
+    int nesting = 0;
+    bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
 };
 
 enum class PaintKind { none, colour, currentColour };
@@ -48,7 +54,8 @@ struct Style {
     PaintValue stroke;
     Colour color{0, 0, 0};
     double fillOpacity = 1, strokeOpacity = 1, strokeWidth = 1, miterLimit = 4;
-    FillRule fillRule = FillRule::nonZero;
+    FillRule fillRule = FillRule::nonZero, clipRule = FillRule::nonZero;
+    std::string markers[3]; // ids at the start, the middle vertices and the end
     LineJoin lineJoin = LineJoin::miter;
     LineCap lineCap = LineCap::butt;
 };
@@ -141,22 +148,36 @@ class Context {
     using LengthFactory = svgpp::factory::length::unitless<>;
 
     Context(ReadState& state, xmlNode* root)
-        : state(state), line(static_cast<int>(xmlGetLineNo(root))) {
+        : state(state), line(static_cast<int>(xmlGetLineNo(root))), node(root),
+          firstShape(state.drawing.shapes.size()) {
         lengths.set_viewport_size(100, 100);
+        readMarkers();
     }
 
     Context(Context& parent, xmlNode* const& node)
         : state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
-          lengths(parent.lengths), disabled(parent.disabled) {
+          lengths(parent.lengths), disabled(parent.disabled), node(node),
+          firstShape(state.drawing.shapes.size()) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
+        readMarkers();
     }
 
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
-    void on_exit_element() {}
+    // What this element drew is cut to its viewport, clip path and mask.
+    void on_exit_element() {
+        if (node == nullptr || state.drawing.shapes.size() == firstShape) {
+            return;
+        }
+        if (viewportClip) {
+            clipTo(rectangleClip(viewport, viewportMatrix));
+        }
+        clipBy(referenceId(attribute("clip-path")), false);
+        clipBy(referenceId(attribute("mask")), true);
+    }
 
     void transform_matrix(const boost::array<double, 6>& m) {
         matrix = multiply(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
@@ -175,6 +196,10 @@ class Context {
         if (state.root) {
             state.drawing.clip = {x, y, x + width, y + height};
             state.root = false;
+        } else if (node != nullptr && !overflowVisible(node)) {
+            viewportClip = true;
+            viewport = {x, y, x + width, y + height};
+            viewportMatrix = matrix;
         }
         lengths.set_viewport_size(width, height);
     }
@@ -219,6 +244,12 @@ class Context {
     void set(tag::attribute::fill_rule, tag::value::evenodd) {
         style.fillRule = FillRule::evenOdd;
     }
+    void set(tag::attribute::clip_rule, tag::value::nonzero) {
+        style.clipRule = FillRule::nonZero;
+    }
+    void set(tag::attribute::clip_rule, tag::value::evenodd) {
+        style.clipRule = FillRule::evenOdd;
+    }
     void set(tag::attribute::stroke_linejoin, tag::value::miter) {
         style.lineJoin = LineJoin::miter;
     }
@@ -247,7 +278,64 @@ class Context {
     LengthFactory lengths;
     bool disabled = false;
     int line = 0;
+    xmlNode* node;
+    size_t firstShape = 0; // the first of the shapes this element draws
+    bool viewportClip = false;
+    Box viewport{0, 0, 0, 0};
+    Matrix viewportMatrix;
+
+  protected:
+    std::string attribute(const char* name) const {
+        xmlChar* value = xmlGetNoNsProp(node, BAD_CAST name);
+        std::string text = value ? reinterpret_cast<const char*>(value) : "";
+        xmlFree(value);
+        return text;
+    }
+    xmlNode* source(const std::string& id) const {
+        auto found = state.sources->find(id);
+        return id.empty() || found == state.sources->end() ? nullptr : found->second;
+    }
+    void clipTo(const std::shared_ptr<const Clip>& clip) {
+        for (size_t i = firstShape; i < state.drawing.shapes.size(); ++i) {
+            state.drawing.shapes[i].clips.push_back(clip);
+        }
+    }
+
+  private:
+    void readMarkers();
+    void clipBy(const std::string& id, bool mask);
 };
+
+// Shapes of a clip path, mask or marker, read from its prepared <g> through m.
+std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer, bool clipping);
+
+void Context::readMarkers() {
+    std::string all = attribute("marker");
+    const char* names[3] = {"marker-start", "marker-mid", "marker-end"};
+    for (int i = 0; i < 3; ++i) {
+        std::string value = attribute(names[i]);
+        value = value.empty() ? all : value;
+        if (!value.empty()) {
+            style.markers[i] = referenceId(value);
+        }
+    }
+}
+
+void Context::clipBy(const std::string& id, bool mask) {
+    xmlNode* clip = source(id);
+    if (clip == nullptr) {
+        return;
+    }
+    Matrix content;
+    std::vector<Shape>& shapes = state.drawing.shapes;
+    if (!contentMatrix(clip, mask ? "maskContentUnits" : "clipPathUnits", shapes, firstShape,
+                       matrix, &content)) {
+        shapes.resize(firstShape); // an empty box clips everything away
+        return;
+    }
+    std::vector<Shape> parts = readSource(clip, content, state, !mask);
+    clipTo(mask ? maskClip(std::move(parts)) : clipPathClip(std::move(parts)));
+}
 
 // A shape element: its path, then its paint as it stands when the element ends.
 class ShapeContext : public Context {
@@ -278,6 +366,8 @@ class ShapeContext : public Context {
     void on_exit_element();
 
   private:
+    void addShape();
+    void drawMarkers();
     Point current() const;
     void add(const Segment& segment);
     Paint paintOf(const PaintValue& value, double ownOpacity) const;
@@ -373,10 +463,47 @@ void ShapeContext::on_exit_element() {
     if (disabled || subpaths.empty()) {
         return;
     }
+    std::string name = node ? reinterpret_cast<const char*>(node->name) : "";
+    bool marked = !state.clipping &&
+                  (name == "path" || name == "line" || name == "polyline" || name == "polygon");
+    std::vector<Subpath> outline = marked ? subpaths : std::vector<Subpath>{};
+    addShape();
+    if (marked) {
+        subpaths = std::move(outline);
+        drawMarkers();
+    }
+    Context::on_exit_element();
+}
+
+// Each marker's content at its vertices, in the order SVG draws them: after the path.
+void ShapeContext::drawMarkers() {
+    for (const MarkerPlace& place : markerPlaces(subpaths)) {
+        xmlNode* marker = source(style.markers[static_cast<int>(place.kind)]);
+        if (marker == nullptr) {
+            continue;
+        }
+        MarkerLayout layout = markerLayout(marker, place, matrix, style.strokeWidth);
+        std::vector<Shape> content = readSource(marker, layout.content, state, false);
+        std::shared_ptr<const Clip> clip =
+            layout.clipped ? rectangleClip(layout.box, layout.viewport) : nullptr;
+        for (Shape& shape : content) {
+            if (clip) {
+                shape.clips.push_back(clip);
+            }
+            state.drawing.shapes.push_back(std::move(shape));
+        }
+    }
+}
+
+void ShapeContext::addShape() {
     Shape shape;
     shape.fill = paintOf(style.fill, style.fillOpacity);
     shape.stroke = paintOf(style.stroke, style.strokeOpacity);
     shape.stroke.set = shape.stroke.set && style.strokeWidth > 0;
+    if (state.clipping) {
+        shape.fill = Paint{true, {0, 0, 0}, 1};
+        shape.stroke = Paint{};
+    }
     if (!shape.fill.set && !shape.stroke.set) {
         return;
     }
@@ -386,7 +513,7 @@ void ShapeContext::on_exit_element() {
     }
     shape.subpaths = std::move(subpaths);
     shape.transform = matrix;
-    shape.fillRule = style.fillRule;
+    shape.fillRule = state.clipping ? style.clipRule : style.fillRule;
     shape.strokeWidth = style.strokeWidth;
     shape.lineJoin = style.lineJoin;
     shape.lineCap = style.lineCap;
@@ -428,6 +555,7 @@ template <> struct IsStyleProperty<tag::attribute::stroke_linejoin> : std::true_
 template <> struct IsStyleProperty<tag::attribute::stroke_linecap> : std::true_type {};
 template <> struct IsStyleProperty<tag::attribute::stroke_miterlimit> : std::true_type {};
 template <> struct IsStyleProperty<tag::attribute::color> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::clip_rule> : std::true_type {};
 // Viewers draw an element whose transform they cannot read as if it had none.
 template <> struct IsStyleProperty<tag::attribute::transform> : std::true_type {};
 
@@ -504,7 +632,8 @@ using ProcessedAttributes = boost::mpl::fold<
                     tag::attribute::fill_opacity, tag::attribute::fill_rule, tag::attribute::stroke,
                     tag::attribute::stroke_width, tag::attribute::stroke_opacity,
                     tag::attribute::stroke_linejoin, tag::attribute::stroke_linecap,
-                    tag::attribute::stroke_miterlimit, tag::attribute::opacity>::type,
+                    tag::attribute::stroke_miterlimit, tag::attribute::opacity,
+                    tag::attribute::clip_rule>::type,
     boost::mpl::insert<boost::mpl::_1, boost::mpl::_2>>::type;
 
 using Traversal = svgpp::document_traversal<
@@ -515,16 +644,42 @@ using Traversal = svgpp::document_traversal<
     svgpp::path_policy<PathPolicy>, svgpp::error_policy<ErrorPolicy>,
     svgpp::viewport_policy<svgpp::policy::viewport::as_transform>>;
 
-} // namespace
-
-namespace {
+std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer, bool clipping) {
+    if (outer.nesting >= maxNesting) {
+        throw ImportError(outer.line, "clip paths, masks or markers nested more than " +
+                                          std::to_string(maxNesting) +
+                                          " deep: they refer in a loop");
+    }
+    ReadState inner;
+    inner.gradients = outer.gradients;
+    inner.sources = outer.sources;
+    inner.line = outer.line;
+    inner.segments = outer.segments;
+    inner.root = false;
+    inner.nesting = outer.nesting + 1;
+    inner.clipping = clipping;
+    Context context(inner, source);
+    context.matrix = m;
+    Traversal::load_expected_element(source, context, tag::element::g());
+    context.on_exit_element();
+    outer.segments = inner.segments;
+    for (const std::string& note : inner.drawing.notes) {
+        std::vector<std::string>& notes = outer.drawing.notes;
+        if (std::find(notes.begin(), notes.end(), note) == notes.end()) {
+            notes.push_back(note);
+        }
+    }
+    return std::move(inner.drawing.shapes);
+}
 
 Drawing readPrepared(PreparedSvg& prepared, ReadState& state) {
     state.gradients = &prepared.gradients;
+    state.sources = &prepared.sources;
     state.drawing.notes = prepared.notes;
     xmlNode* root = xmlDocGetRootElement(prepared.doc.get());
     Context context(state, root);
     Traversal::load_document(root, context);
+    context.on_exit_element();
     state.drawing.clipped = prepared.sized;
     if (!prepared.sized) {
         state.drawing.clip = Box{0, 0, 0, 0};
