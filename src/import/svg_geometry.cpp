@@ -3,6 +3,10 @@
 
 #include "flatten.h"
 
+#include <boost/math/constants/constants.hpp>
+#include <svgpp/utility/arc_endpoint_to_center.hpp>
+#include <svgpp/utility/arc_to_bezier.hpp>
+
 #include <algorithm>
 #include <cmath>
 #include <cstdlib>
@@ -178,4 +182,54 @@ Matrix viewBoxMatrix(const std::string& viewBox, const std::string& preserveAspe
     double tx = offset("xMin", "xMax", width - w * sx) - x * sx;
     double ty = offset("YMin", "YMax", height - h * sy) - y * sy;
     return {sx, 0, 0, sy, tx, ty};
+}
+
+// svgpp's own conversion computes with NaN when the ends meet or a radius is zero; SVG
+// leaves out such an arc, or draws it straight.
+std::vector<Segment> arcSegments(Point from, double rx, double ry, double rotation, bool largeArc,
+                                 bool sweep, Point to) {
+    rx = std::fabs(rx);
+    ry = std::fabs(ry);
+    if (from.x == to.x && from.y == to.y) {
+        return {};
+    }
+    double phi = rotation * boost::math::constants::degree<double>();
+    double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
+    if (rx > 0 && ry > 0 && std::isfinite(phi)) {
+        svgpp::arc_endpoint_to_center(from.x, from.y, to.x, to.y, rx, ry, phi, largeArc, sweep, cx,
+                                      cy, theta1, theta2);
+    }
+    bool curved = rx > 0 && ry > 0;
+    for (double v : {rx, ry, phi, cx, cy, theta1, theta2}) {
+        curved = curved && std::isfinite(v);
+    }
+    if (!curved) {
+        return {{false, {0, 0}, {0, 0}, to}};
+    }
+    double turn = boost::math::constants::two_pi<double>();
+    if (sweep && theta2 < theta1) {
+        theta2 += turn;
+    } else if (!sweep && theta2 > theta1) {
+        theta2 -= turn;
+    }
+    std::vector<Segment> segments;
+    using ArcToBezier = svgpp::arc_to_bezier<double>;
+    ArcToBezier arc(cx, cy, rx, ry, phi, ArcToBezier::circle_angle_tag(), theta1, theta2,
+                    ArcToBezier::max_angle_tag(), boost::math::constants::half_pi<double>());
+// The iterator sets its points before eof() can be false; the compiler cannot see that.
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
+#endif
+    for (ArcToBezier::iterator it(arc); !it.eof(); it.advance()) {
+        segments.push_back(
+            {true, {it.p1x(), it.p1y()}, {it.p2x(), it.p2y()}, {it.p3x(), it.p3y()}});
+    }
+#if defined(__GNUC__) && !defined(__clang__)
+#pragma GCC diagnostic pop
+#endif
+    if (!segments.empty()) {
+        segments.back().end = to; // exactly where the path says
+    }
+    return segments;
 }

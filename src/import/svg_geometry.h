@@ -1,11 +1,16 @@
-// Geometry the SVG reader needs beyond svgpp: outline boxes for bounding-box units, where
-// markers stand on a path, and viewBox maps.
+// Geometry the SVG reader needs beyond its traversal: arcs as cubics, outline boxes for
+// bounding-box units, where markers stand on a path, and viewBox maps.
 #pragma once
 
 #include "drawing.h"
 
 #include <string>
 #include <vector>
+
+// An elliptical arc from from to to as SVG draws it: cubics, a line when a radius is zero,
+// nothing when the ends meet.
+std::vector<Segment> arcSegments(Point from, double rx, double ry, double rotation, bool largeArc,
+                                 bool sweep, Point to);
 
 bool invertMatrix(const Matrix& m, Matrix* inverse);
 

@@ -7,6 +7,7 @@
 #include "svg.h"
 
 #include "svg_effects.h"
+#include "svg_paint.h"
 #include "svg_prepare.h"
 
 #include <libxml/tree.h>
@@ -40,14 +41,6 @@ struct ReadState {
     bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
 };
 
-enum class PaintKind { none, colour, currentColour };
-
-struct PaintValue {
-    PaintKind kind = PaintKind::none;
-    Colour colour{0, 0, 0};
-    double opacity = 1; // a gradient's mean opacity
-};
-
 // The inherited properties.
 struct Style {
     PaintValue fill{PaintKind::colour, {0, 0, 0}, 1};
@@ -59,10 +52,6 @@ struct Style {
     LineJoin lineJoin = LineJoin::miter;
     LineCap lineCap = LineCap::butt;
 };
-
-Colour fromInteger(int rgb) {
-    return {(rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255};
-}
 
 Matrix multiply(const Matrix& m, const Matrix& n) {
     return {m.a * n.a + m.c * n.b, m.b * n.a + m.d * n.b,       m.a * n.c + m.c * n.d,
@@ -79,67 +68,6 @@ void checkNumber(const ReadState& state, double value) {
                                           " is out of range for a logo (at most 1e9 in size)");
     }
 }
-
-// Sets a fill or a stroke paint from what svgpp parsed: none, currentColor, a colour or a
-// reference (a gradient by its mean, anything else by the fallback).
-template <class AttributeTag> class PaintSetter {
-  public:
-    explicit PaintSetter(PaintValue* paint, const ReadState* state) : paint(paint), state(state) {}
-
-    void set(AttributeTag, tag::value::none) {
-        *paint = PaintValue{};
-    }
-    void set(AttributeTag, tag::value::currentColor) {
-        *paint = PaintValue{PaintKind::currentColour};
-    }
-    void set(AttributeTag, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
-        *paint = PaintValue{PaintKind::colour, fromInteger(rgb)};
-    }
-    template <class IRI> void set(AttributeTag, const IRI&) {
-        *paint = PaintValue{};
-    }
-    template <class IRI> void set(AttributeTag, tag::iri_fragment, const IRI& id) {
-        referTo(id, PaintValue{});
-    }
-    template <class IRI> void set(AttributeTag t, const IRI&, tag::value::none v) {
-        set(t, v);
-    }
-    template <class IRI>
-    void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::none) {
-        referTo(id, PaintValue{});
-    }
-    template <class IRI> void set(AttributeTag t, const IRI&, tag::value::currentColor v) {
-        set(t, v);
-    }
-    template <class IRI>
-    void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::currentColor) {
-        referTo(id, PaintValue{PaintKind::currentColour});
-    }
-    template <class IRI>
-    void set(AttributeTag t, const IRI&, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
-        set(t, rgb);
-    }
-    template <class IRI>
-    void set(AttributeTag, tag::iri_fragment, const IRI& id, int rgb,
-             tag::skip_icc_color = tag::skip_icc_color()) {
-        referTo(id, PaintValue{PaintKind::colour, fromInteger(rgb)});
-    }
-
-  private:
-    template <class IRI> void referTo(const IRI& id, const PaintValue& fallback) {
-        auto gradient = state->gradients->find(std::string(boost::begin(id), boost::end(id)));
-        if (gradient == state->gradients->end()) {
-            *paint = fallback;
-        } else if (gradient->second.opacity <= 0) {
-            *paint = PaintValue{};
-        } else {
-            *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity};
-        }
-    }
-
-    PaintValue* paint;
-    const ReadState* state;
-};
 
 // What every element passes on to its children: transform, style, group opacity, the
 // viewport that percentages refer to.
@@ -215,10 +143,10 @@ class Context {
     }
 
     template <class... Values> void set(tag::attribute::fill t, const Values&... values) {
-        PaintSetter<tag::attribute::fill>(&style.fill, &state).set(t, values...);
+        PaintSetter<tag::attribute::fill>(&style.fill, state.gradients).set(t, values...);
     }
     template <class... Values> void set(tag::attribute::stroke t, const Values&... values) {
-        PaintSetter<tag::attribute::stroke>(&style.stroke, &state).set(t, values...);
+        PaintSetter<tag::attribute::stroke>(&style.stroke, state.gradients).set(t, values...);
     }
     void set(tag::attribute::color, int rgb) {
         style.color = fromInteger(rgb);
@@ -400,52 +328,13 @@ Point ShapeContext::current() const {
     return last.closed || last.segments.empty() ? last.start : last.segments.back().end;
 }
 
-// svgpp's own conversion computes with NaN when the ends meet or a radius is zero; SVG
-// leaves out such an arc, or draws it straight.
 void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc,
                                           bool sweep, double x, double y,
                                           tag::coordinate::absolute) {
-    Point from = current();
-    rx = std::fabs(rx);
-    ry = std::fabs(ry);
-    if (from.x == x && from.y == y) {
-        return;
+    for (const Segment& segment :
+         arcSegments(current(), rx, ry, rotation, largeArc, sweep, {x, y})) {
+        add(segment);
     }
-    double phi = rotation * boost::math::constants::degree<double>();
-    double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
-    if (rx > 0 && ry > 0 && std::isfinite(phi)) {
-        svgpp::arc_endpoint_to_center(from.x, from.y, x, y, rx, ry, phi, largeArc, sweep, cx, cy,
-                                      theta1, theta2);
-    }
-    bool curved = rx > 0 && ry > 0;
-    for (double v : {rx, ry, phi, cx, cy, theta1, theta2}) {
-        curved = curved && std::isfinite(v);
-    }
-    if (!curved) {
-        add({false, {0, 0}, {0, 0}, {x, y}});
-        return;
-    }
-    double turn = boost::math::constants::two_pi<double>();
-    if (sweep && theta2 < theta1) {
-        theta2 += turn;
-    } else if (!sweep && theta2 > theta1) {
-        theta2 -= turn;
-    }
-    using ArcToBezier = svgpp::arc_to_bezier<double>;
-    ArcToBezier arc(cx, cy, rx, ry, phi, ArcToBezier::circle_angle_tag(), theta1, theta2,
-                    ArcToBezier::max_angle_tag(), boost::math::constants::half_pi<double>());
-// The iterator sets its points before eof() can be false; the compiler cannot see that.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-    for (ArcToBezier::iterator it(arc); !it.eof(); it.advance()) {
-        add({true, {it.p1x(), it.p1y()}, {it.p2x(), it.p2y()}, {it.p3x(), it.p3y()}});
-    }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-    subpaths.back().segments.back().end = {x, y}; // exactly where the path says
 }
 
 Paint ShapeContext::paintOf(const PaintValue& value, double ownOpacity) const {
