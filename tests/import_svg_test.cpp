@@ -277,7 +277,12 @@ TEST(ReadSvg, PackedNumbersAndInternalEntities) {
                   previous + previous + previous + previous + previous + "'>";
     }
     laughs += "]><svg xmlns=\"http://www.w3.org/2000/svg\"><desc>&a12;</desc></svg>";
-    EXPECT_THROW(readSvg(laughs), ImportError);
+    try {
+        readSvg(laughs);
+        ADD_FAILURE() << "exponential entities read";
+    } catch (const ImportError& error) {
+        EXPECT_NE(std::string(error.what()).find("entities expand past"), std::string::npos);
+    }
 }
 
 // Markers stand at the vertices, turned along the path (halfway at a corner), scaled by the

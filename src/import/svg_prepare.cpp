@@ -48,6 +48,10 @@ void keepFirstError(void* userData, xmlError* error) {
     auto* first = static_cast<ImportError**>(context->_private);
     if (*first == nullptr && error != nullptr && error->level == XML_ERR_FATAL) {
         std::string message = error->message ? trim(error->message) : "not well-formed";
+        if (error->code == XML_ERR_ENTITY_LOOP) { // also what libxml2 says of exponential growth
+            message = "entities expand past the parser's limits (a loop, or nested entities "
+                      "that multiply)";
+        }
         *first = new ImportError(error->line, "malformed XML: " + message);
     }
 }
