@@ -5,6 +5,7 @@
 #include <gtest/gtest.h>
 
 #include <cmath>
+#include <cstdio>
 #include <string>
 
 namespace {
@@ -156,6 +157,40 @@ TEST(ReadSvg, NestedUsesAndSymbolsLandWhereTheyShould) {
     expectColour(drawing.shapes[3].fill, 0, 0, 0);
 }
 
+// Every way a copied <use> can hold another: each draws its 5 by 5 square, moved by the
+// x of every <use> on the way. (Copies once shared namespace records with nodes freed
+// before the geometry pass read them.)
+TEST(ReadSvg, UsesOfUsesDrawWhatTheyReferTo) {
+    const std::string head = R"(<svg xmlns="http://www.w3.org/2000/svg" )"
+                             R"(xmlns:xlink="http://www.w3.org/1999/xlink" viewBox="0 0 99 99">)";
+    const std::pair<const char*, double> cases[] = {
+        {R"(<defs><rect id="r" width="5" height="5"/><use id="u" xlink:href="#r"/></defs>
+            <use xlink:href="#u"/>)",
+         0},
+        {R"(<defs><rect id="r" width="5" height="5"/><use id="a" href="#r" x="1"/>
+            <use id="b" href="#a" x="2"/></defs><use href="#b" x="3"/>)",
+         6},
+        {R"(<defs><rect id="r" width="5" height="5"/><symbol id="s"><use href="#r" x="4"/>
+            </symbol></defs><use href="#s" x="1"/>)",
+         5},
+        {R"(<defs><rect id="r" width="5" height="5"/><g id="g" xmlns="http://www.w3.org/2000/svg">
+            <use href="#r" x="4"/></g><use id="h" href="#g" x="1"/></defs><use href="#h" x="2"/>)",
+         7},
+        {R"(<defs><svg:rect xmlns:svg="http://www.w3.org/2000/svg" id="r" width="5" height="5"/>
+            </defs><use xmlns="http://www.w3.org/2000/svg" href="#r" x="8"/>)",
+         8},
+    };
+    for (const auto& [body, x] : cases) {
+        Drawing drawing = readSvg(head + body + "</svg>");
+        ASSERT_EQ(drawing.shapes.size(), 1u) << body;
+        const Shape& square = drawing.shapes[0];
+        Point far = apply(square.transform, square.subpaths.at(0).segments.at(1).end);
+        EXPECT_NEAR(firstPoint(square).x, x, 1e-9) << body;
+        EXPECT_NEAR(far.x, x + 5, 1e-9) << body;
+        EXPECT_NEAR(far.y, 5, 1e-9) << body;
+    }
+}
+
 TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     Drawing drawing = readSvg(
         R"(<svg xmlns="http://www.w3.org/2000/svg"><path stroke="black" fill="none"
@@ -202,6 +237,83 @@ TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     ASSERT_EQ(dot.shapes[0].subpaths.size(), 1u);
     EXPECT_TRUE(dot.shapes[0].subpaths[0].closed);
     EXPECT_EQ(dot.shapes[0].subpaths[0].start.x, 12);
+}
+
+// Numbers packed as minifiers write them read as viewers read them, in transforms and
+// point lists; internal entities are substituted, markup included, but nothing is loaded
+// from outside the file and an exponential entity is refused.
+TEST(ReadSvg, PackedNumbersAndInternalEntities) {
+    Drawing packed = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+        <polygon transform="translate(2-1)rotate(90 .5.5)" points="1-1 .5.5-3 4"/>
+        <rect x="3" width="1" height="1" transform="rotate(45.5.5)"/></svg>)svg");
+    ASSERT_EQ(packed.shapes.size(), 2u);
+    // rotate(45.5 .5) has two numbers, which no rotate has: as a viewer, drawn untransformed.
+    EXPECT_NEAR(firstPoint(packed.shapes[1]).x, 3, 1e-9);
+    EXPECT_TRUE(hasNote(packed, "invalid transform"));
+    // rotate(90) about (.5, .5) takes (1, -1) to (2, 1) and keeps (.5, .5); then translate.
+    const Shape& polygon = packed.shapes[0];
+    Point first = firstPoint(polygon);
+    Point second = apply(polygon.transform, polygon.subpaths.at(0).segments.at(0).end);
+    EXPECT_NEAR(first.x, 4, 1e-9);
+    EXPECT_NEAR(first.y, 0, 1e-9);
+    EXPECT_NEAR(second.x, 2.5, 1e-9);
+    EXPECT_NEAR(second.y, -0.5, 1e-9);
+
+    std::string outside = testing::TempDir() + "import_svg_entity.xml";
+    std::FILE* file = std::fopen(outside.c_str(), "w");
+    ASSERT_NE(file, nullptr);
+    std::fputs("<rect width='9' height='9'/>", file);
+    std::fclose(file);
+    Drawing entities = readSvg(R"(<?xml version="1.0"?>
+<!DOCTYPE svg PUBLIC "-//W3C//DTD SVG 1.1//EN" "http://www.w3.org/Graphics/SVG/1.1/DTD/svg11.dtd" [
+  <!ENTITY ns_svg "http://www.w3.org/2000/svg">
+  <!ENTITY dot "<circle cx='5' cy='5' r='2' fill='#00f'/>">
+  <!ENTITY outside SYSTEM ")" + outside +
+                               R"(">
+]>
+<svg xmlns="&ns_svg;" viewBox="0 0 10 10">&dot;&outside;<rect width="1" height="1"/></svg>)");
+    std::remove(outside.c_str());
+    ASSERT_EQ(entities.shapes.size(), 2u);
+    expectColour(entities.shapes[0].fill, 0, 0, 255);
+    EXPECT_NEAR(firstPoint(entities.shapes[0]).x, 7, 1e-9);
+    EXPECT_NEAR(firstPoint(entities.shapes[1]).x, 0, 1e-9);
+
+    std::string laughs = "<!DOCTYPE svg [<!ENTITY a0 'haha'>";
+    for (int i = 1; i <= 12; ++i) {
+        std::string previous = "&a" + std::to_string(i - 1) + ";";
+        laughs += "<!ENTITY a" + std::to_string(i) + " '" + previous + previous + previous +
+                  previous + previous + previous + previous + previous + "'>";
+    }
+    laughs += "]><svg xmlns=\"http://www.w3.org/2000/svg\"><desc>&a12;</desc></svg>";
+    try {
+        readSvg(laughs);
+        ADD_FAILURE() << "exponential entities read";
+    } catch (const ImportError& error) {
+        EXPECT_NE(std::string(error.what()).find("entities expand past"), std::string::npos);
+    }
+}
+
+// Markers stand at the vertices, turned along the path (halfway at a corner), scaled by the
+// stroke width and their viewBox, with refX and refY on the vertex; a rect has none.
+TEST(ReadSvg, MarkersStandAtTheVertices) {
+    Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <marker id="m" viewBox="0 0 10 10" refX="5" refY="5" markerWidth="2" markerHeight="2"
+        orient="auto"><path d="M0 0H10V10H0z"/></marker>
+      <path d="M10 10H30V30" fill="none" stroke="#000" stroke-width="3" marker-start="url(#m)"
+        style="marker-mid:url(#m)" marker-end="url(#m)"/>
+      <rect width="1" height="1" marker-start="url(#m)"/></svg>)svg");
+    ASSERT_EQ(drawing.shapes.size(), 5u);
+    // Each 6 units square (2 by the stroke width 3) about its vertex: turned by 0, 45 and 90
+    // degrees, its first corner lands at (-3, -3) from the vertex turned so.
+    const Point corners[] = {{7, 7}, {30, 10 - 3 * std::sqrt(2.0)}, {33, 27}};
+    for (int i = 0; i < 3; ++i) {
+        Point corner = firstPoint(drawing.shapes[1 + i]);
+        EXPECT_NEAR(corner.x, corners[i].x, 1e-9) << i;
+        EXPECT_NEAR(corner.y, corners[i].y, 1e-9) << i;
+    }
+    Point far = apply(drawing.shapes[3].transform, drawing.shapes[3].subpaths[0].segments[1].end);
+    EXPECT_NEAR(far.x, 27, 1e-9);
+    EXPECT_NEAR(far.y, 33, 1e-9);
 }
 
 TEST(ReadSvg, BadInputThrowsWithItsLine) {

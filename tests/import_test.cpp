@@ -187,3 +187,40 @@ TEST(Import, RefusesBrokenInputWithOneLine) {
     EXPECT_EQ(importLogo(missingFont, out, err), importBadInput);
     EXPECT_NE(err.str().find("No Such Family 12345"), std::string::npos) << err.str();
 }
+
+// Clip paths (their own transform, the element's transform, bounding-box units, clip-rule,
+// on shapes and groups), nested viewports and masks by their coverage, each beside a red
+// 10 by 10 square: the dark area written stands to it as the drawing's does.
+TEST(Import, ClipsViewportsAndMasksCutWhatShows) {
+    const std::pair<const char*, double> cases[] = {
+        {R"svg(<clipPath id="c" transform="translate(20 0)"><path d="M0 0h20v20z"/></clipPath>
+            <rect x="20" width="20" height="20" clip-path="url(#c)"/>)svg",
+         200},
+        {R"svg(<clipPath id="c"><rect x="10" width="5" height="10"/></clipPath>
+            <rect transform="scale(2)" x="10" width="10" height="10" clip-path="url(#c)"/>)svg",
+         200},
+        {R"svg(<clipPath id="c" clipPathUnits="objectBoundingBox">
+            <path clip-rule="evenodd" d="M0 0h1v1h-1z M.25 .25h.5v.5h-.5z"/></clipPath>
+            <g clip-path="url(#c)"><rect x="20" width="20" height="20"/>
+            <rect x="40" width="20" height="20"/></g>)svg",
+         600},
+        {R"svg(<svg x="20" width="10" height="10" viewBox="0 0 5 5">
+            <rect x="-5" y="-5" width="30" height="30"/></svg>)svg",
+         100},
+        {R"svg(<svg x="20" width="10" height="10" overflow="visible"><rect width="20" height="10"/>
+            </svg>)svg",
+         200},
+        {R"svg(<mask id="m"><rect x="20" width="20" height="20" fill="#fff"/>
+            <rect x="20" width="10" height="20" fill="#000"/>
+            <rect x="30" y="10" width="10" height="10" fill="#fff" fill-opacity="0.4"/></mask>
+            <rect x="20" width="20" height="20" mask="url(#m)"/>)svg",
+         200},
+    };
+    for (const auto& [body, dark] : cases) {
+        Imported run =
+            importFile(std::string(R"(<svg xmlns="http://www.w3.org/2000/svg">)") +
+                       R"(<rect width="10" height="10" fill="#e30613"/>)" + body + "</svg>");
+        ASSERT_EQ(run.logo.status, importWritten) << run.logo.report;
+        EXPECT_NEAR(run.logo.darkArea / run.logo.redArea, dark / 100, 0.01 * dark / 100) << body;
+    }
+}

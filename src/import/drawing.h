@@ -2,6 +2,7 @@
 // read from an SVG file or set from a font, before any flattening.
 #pragma once
 
+#include <memory>
 #include <stdexcept>
 #include <string>
 #include <vector>
@@ -40,6 +41,8 @@ struct Paint {
 };
 
 enum class FillRule { nonZero, evenOdd };
+
+struct Clip;
 enum class LineJoin { miter, round, bevel };
 enum class LineCap { butt, round, square };
 
@@ -56,6 +59,21 @@ struct Shape {
     LineCap lineCap = LineCap::butt;
     double miterLimit = 4;
     int line = 0; // where the element stands in its source, for messages
+    // Clip paths, masks and nested viewports: the shape shows only inside every one.
+    std::vector<std::shared_ptr<const Clip>> clips;
+};
+
+// One shape of a clip: its fill (or its stroke) added to the clip's area or, a dark part of
+// a mask, taken from it.
+struct ClipPart {
+    Shape shape;
+    bool stroke;
+    bool subtract;
+};
+
+// An area in the drawing's space: its parts in order.
+struct Clip {
+    std::vector<ClipPart> parts;
 };
 
 struct Box {

@@ -2,6 +2,7 @@
 // the input ends here as one line and a status.
 #include "import.h"
 
+#include "colour.h"
 #include "pipeline.h"
 #include "svg.h"
 #include "text.h"

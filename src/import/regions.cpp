@@ -3,6 +3,7 @@
 // of an earlier one does not show.
 #include "regions.h"
 
+#include "clip.h"
 #include "flatten.h"
 #include "stroke.h"
 
@@ -315,6 +316,10 @@ std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const P
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
                  Stage& stage, std::vector<Layer>* layers) {
     Matrix grid = gridMatrix(placement);
+    ClipAreas clips([&](const Shape& shape, bool stroke) {
+        Matrix m = composeMatrix(grid, shape.transform);
+        return stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
+    });
     // Translucent paint is mixed with the layers as painted, each with its own tint; the
     // layers to show join by class.
     bool mixing = anyTranslucent(parts);
@@ -346,6 +351,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                 if (drawing.clipped) {
                     area = combine(ctIntersection, area, clip);
                 }
+                area = clips.cut(std::move(area), shape);
                 if (area.empty()) {
                     continue;
                 }

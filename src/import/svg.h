@@ -8,6 +8,3 @@
 // Reads the SVG document in text. Elements that cannot be imported (text, images, filters)
 // are left out with a note each. Throws ImportError, with the line, for malformed XML or SVG.
 Drawing readSvg(const std::string& text);
-
-// Parses an SVG colour: a name, #rgb, #rrggbb or rgb(...). False when text is none of them.
-bool parseColour(const std::string& text, Colour* colour);

@@ -2,37 +2,28 @@
 // expansion, gradients as mean colours, and removing what is not drawn where it stands.
 #include "svg_prepare.h"
 
-#include "svg.h"
+#include "colour.h"
+#include "css.h"
+#include "svg_numbers.h"
+#include "xml_tree.h"
 
 #include <libxml/parser.h>
 
 #include <algorithm>
-#include <cctype>
 #include <climits>
 #include <cmath>
 #include <cstdlib>
 #include <cstring>
-#include <set>
 
 namespace {
 
-const char* const svgNamespace = "http://www.w3.org/2000/svg";
 const char* const xlinkNamespace = "http://www.w3.org/1999/xlink";
 
 // Nested <use> elements multiply: past this many copied elements (or KiB of their
 // attributes) a file is refused rather than grown without end.
 constexpr long maxExpanded = 100000;
-// Matching every sheet rule against every element is quadratic; past this many tries the
-// sheets are refused rather than applied for minutes.
-constexpr long maxRuleTries = 50000000;
 // No logo nests this deep; the geometry pass recurses once per level.
 constexpr int maxDepth = 400;
-
-// The properties the geometry pass reads, and those this pass acts on.
-const char* const properties = " fill fill-opacity fill-rule stroke stroke-width stroke-opacity"
-                               " stroke-linejoin stroke-linecap stroke-miterlimit stroke-dasharray"
-                               " opacity color display visibility clip-path mask filter"
-                               " stop-color stop-opacity ";
 
 // Containers whose content is drawn only where something refers to it, and elements that
 // draw nothing.
@@ -42,87 +33,6 @@ const char* const notDrawn = " defs clipPath mask marker pattern symbol linearGr
                              " animateColor set ";
 
 const char* const shapes = " path rect circle ellipse line polyline polygon ";
-
-// Whether name is one of the space-separated words of list.
-bool among(const std::string& name, const char* list) {
-    return !name.empty() && name.find(' ') == std::string::npos &&
-           std::strstr(list, (" " + name + " ").c_str()) != nullptr;
-}
-
-std::string text(const xmlChar* value) {
-    return value ? reinterpret_cast<const char*>(value) : "";
-}
-
-std::string takeText(xmlChar* value) {
-    std::string result = text(value);
-    xmlFree(value);
-    return result;
-}
-
-std::string attribute(xmlNode* node, const char* name) {
-    return takeText(xmlGetNoNsProp(node, BAD_CAST name));
-}
-
-void setAttribute(xmlNode* node, const char* name, const std::string& value) {
-    xmlSetProp(node, BAD_CAST name, BAD_CAST value.c_str());
-}
-
-int lineOf(const xmlNode* node) {
-    long line = xmlGetLineNo(node);
-    return line > 0 && line < INT_MAX ? static_cast<int>(line) : 0;
-}
-
-bool isSvgElement(const xmlNode* node) {
-    return node->type == XML_ELEMENT_NODE && node->ns != nullptr &&
-           text(node->ns->href) == svgNamespace;
-}
-
-bool isElement(const xmlNode* node, const char* name) {
-    return isSvgElement(node) && text(node->name) == name;
-}
-
-std::string trim(const std::string& s) {
-    size_t begin = s.find_first_not_of(" \t\r\n\f");
-    if (begin == std::string::npos) {
-        return "";
-    }
-    return s.substr(begin, s.find_last_not_of(" \t\r\n\f") - begin + 1);
-}
-
-std::string lower(std::string s) {
-    for (char& c : s) {
-        c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
-    }
-    return s;
-}
-
-// One line each, each said once: a <use> repeats the notes of what it copies. Past a
-// screenful the rest are counted.
-struct Notes {
-    static constexpr size_t shown = 40;
-    std::vector<std::string> lines;
-    std::set<std::string> seen;
-    size_t more = 0;
-
-    void add(int line, const std::string& what) {
-        std::string note = (line > 0 ? "line " + std::to_string(line) + ": " : "") + what;
-        if (!seen.insert(note).second) {
-            return;
-        }
-        if (lines.size() < shown) {
-            lines.push_back(note);
-        } else {
-            ++more;
-        }
-    }
-
-    std::vector<std::string> take() {
-        if (more > 0) {
-            lines.push_back("and " + std::to_string(more) + " more notes like these");
-        }
-        return std::move(lines);
-    }
-};
 
 // ---- XML -------------------------------------------------------------------------------
 
@@ -138,6 +48,10 @@ void keepFirstError(void* userData, xmlError* error) {
     auto* first = static_cast<ImportError**>(context->_private);
     if (*first == nullptr && error != nullptr && error->level == XML_ERR_FATAL) {
         std::string message = error->message ? trim(error->message) : "not well-formed";
+        if (error->code == XML_ERR_ENTITY_LOOP) { // also what libxml2 says of exponential growth
+            message = "entities expand past the parser's limits (a loop, or nested entities "
+                      "that multiply)";
+        }
         *first = new ImportError(error->line, "malformed XML: " + message);
     }
 }
@@ -158,8 +72,24 @@ struct QuietGenericErrors {
     }
 };
 
-// No network, no entity substitution and libxml2's default limits: entity expansion and
-// nesting depth are bounded by the parser itself.
+xmlParserInputPtr refuseToLoad(const char*, const char*, xmlParserCtxtPtr) {
+    return nullptr;
+}
+
+// Internal entities are substituted (markup in them included), external ones never loaded,
+// nor the DTD; nothing from the network. libxml2's default limits stay: entity expansion
+// and nesting depth are bounded by the parser itself, and a file past them is refused.
+struct NoExternalEntities {
+    xmlExternalEntityLoader loader = xmlGetExternalEntityLoader();
+
+    NoExternalEntities() {
+        xmlSetExternalEntityLoader(refuseToLoad);
+    }
+    ~NoExternalEntities() {
+        xmlSetExternalEntityLoader(loader);
+    }
+};
+
 std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
     if (source.size() > static_cast<size_t>(INT_MAX)) {
         throw ImportError(0, "too large for an SVG file");
@@ -169,10 +99,12 @@ std::unique_ptr<xmlDoc, XmlDocFree> parseXml(const std::string& source) {
         throw ImportError(0, "out of memory");
     }
     QuietGenericErrors quiet;
+    NoExternalEntities local;
     ImportError* first = nullptr;
     context->_private = &first;
     context->sax->serror = keepFirstError;
-    int options = XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING | XML_PARSE_BIG_LINES;
+    int options = XML_PARSE_NOENT | XML_PARSE_NONET | XML_PARSE_NOERROR | XML_PARSE_NOWARNING |
+                  XML_PARSE_BIG_LINES;
     std::unique_ptr<xmlDoc, XmlDocFree> doc(xmlCtxtReadMemory(
         context.get(), source.data(), static_cast<int>(source.size()), nullptr, nullptr, options));
     std::unique_ptr<ImportError> error(first);
@@ -211,284 +143,11 @@ xmlNode* checkRoot(xmlDoc* doc) {
             throw ImportError(lineOf(root), "the root <svg> is outside the SVG namespace");
         }
         setNamespace(root, ns);
+    } else if (root->ns->prefix == nullptr) {
+        // Markup from an entity reaches the tree without the default namespace it stands in.
+        setNamespace(root->children, root->ns);
     }
     return root;
-}
-
-// ---- CSS -------------------------------------------------------------------------------
-
-struct Declaration {
-    std::string name, value;
-    bool important;
-};
-
-struct Selector {
-    std::string type; // empty: any
-    std::vector<std::string> classes;
-    std::string id;
-    long specificity = 0;
-};
-
-struct Rule {
-    Selector selector;
-    std::vector<Declaration> declarations;
-};
-
-// Comments and the HTML comment markers a sheet may be wrapped in.
-std::string stripComments(const std::string& css) {
-    std::string out;
-    for (size_t i = 0; i < css.size();) {
-        if (css.compare(i, 2, "/*") == 0) {
-            size_t end = css.find("*/", i + 2);
-            i = end == std::string::npos ? css.size() : end + 2;
-            out += ' ';
-        } else if (css.compare(i, 4, "<!--") == 0 || css.compare(i, 3, "-->") == 0) {
-            i += css[i] == '<' ? 4 : 3;
-            out += ' ';
-        } else {
-            out += css[i++];
-        }
-    }
-    return out;
-}
-
-void addDeclaration(const std::string& text, std::vector<Declaration>* declarations) {
-    size_t colon = text.find(':');
-    if (colon == std::string::npos) {
-        return;
-    }
-    Declaration declaration{lower(trim(text.substr(0, colon))), trim(text.substr(colon + 1)),
-                            false};
-    size_t bang = declaration.value.rfind('!');
-    if (bang != std::string::npos &&
-        lower(trim(declaration.value.substr(bang + 1))) == "important") {
-        declaration.important = true;
-        declaration.value = trim(declaration.value.substr(0, bang));
-    }
-    if (!declaration.name.empty() && !declaration.value.empty()) {
-        declarations->push_back(declaration);
-    }
-}
-
-// name: value; pairs, split at semicolons outside parentheses and quotes.
-std::vector<Declaration> parseDeclarations(const std::string& text) {
-    std::vector<Declaration> declarations;
-    std::string current;
-    int depth = 0;
-    char quote = 0;
-    for (char c : text) {
-        if (quote != 0) {
-            quote = c == quote ? 0 : quote;
-        } else if (c == '"' || c == '\'') {
-            quote = c;
-        } else if (c == '(') {
-            ++depth;
-        } else if (c == ')' && depth > 0) {
-            --depth;
-        } else if (c == ';' && depth == 0) {
-            addDeclaration(current, &declarations);
-            current.clear();
-            continue;
-        }
-        current += c;
-    }
-    addDeclaration(current, &declarations);
-    return declarations;
-}
-
-bool identifierChar(char c) {
-    unsigned char u = static_cast<unsigned char>(c);
-    return std::isalnum(u) || c == '-' || c == '_' || u >= 0x80;
-}
-
-// A compound selector of a type (or *), classes and an id; combinators, attributes and
-// pseudo-classes are not read.
-bool parseSelector(const std::string& text, Selector* selector) {
-    size_t i = 0;
-    auto identifier = [&] {
-        size_t start = i;
-        while (i < text.size() && identifierChar(text[i])) {
-            ++i;
-        }
-        return text.substr(start, i - start);
-    };
-    if (text.empty()) {
-        return false;
-    }
-    if (text[0] == '*') {
-        ++i;
-    } else if (identifierChar(text[0])) {
-        selector->type = identifier();
-        selector->specificity += 1;
-    }
-    while (i < text.size()) {
-        char kind = text[i++];
-        std::string name = identifier();
-        if (name.empty() || (kind != '.' && kind != '#')) {
-            return false;
-        }
-        if (kind == '.') {
-            selector->classes.push_back(name);
-            selector->specificity += 1000;
-        } else {
-            selector->id = name;
-            selector->specificity += 1000000;
-        }
-    }
-    return true;
-}
-
-// Index just past the block that opens at open, nested blocks included.
-size_t skipBlock(const std::string& text, size_t open) {
-    int depth = 0;
-    for (size_t i = open; i < text.size(); ++i) {
-        if (text[i] == '{') {
-            ++depth;
-        } else if (text[i] == '}' && --depth == 0) {
-            return i + 1;
-        }
-    }
-    return text.size();
-}
-
-void parseSheet(const std::string& css, int line, std::vector<Rule>* rules, Notes* notes) {
-    std::string text = stripComments(css);
-    size_t i = 0;
-    while (i < text.size()) {
-        size_t open = text.find('{', i);
-        std::string prelude = trim(text.substr(i, open == std::string::npos ? open : open - i));
-        if (!prelude.empty() && prelude[0] == '@') {
-            size_t semicolon = text.find(';', i);
-            if (semicolon < open) { // @import, @charset
-                i = semicolon + 1;
-                continue;
-            }
-        }
-        if (open == std::string::npos) {
-            break;
-        }
-        if (!prelude.empty() && prelude[0] == '@') { // @media, @font-face: not for shapes
-            i = skipBlock(text, open);
-            continue;
-        }
-        size_t close = std::min(text.find('}', open), text.size());
-        std::vector<Declaration> declarations =
-            parseDeclarations(text.substr(open + 1, close - open - 1));
-        size_t start = 0;
-        while (start <= prelude.size()) {
-            size_t comma = std::min(prelude.find(',', start), prelude.size());
-            std::string item = trim(prelude.substr(start, comma - start));
-            Selector selector;
-            if (parseSelector(item, &selector)) {
-                rules->push_back({selector, declarations});
-            } else if (!item.empty()) {
-                notes->add(line, "the style sheet's selector '" + item +
-                                     "' is not supported: its rule is left out");
-            }
-            start = comma + 1;
-        }
-        i = close + 1;
-    }
-}
-
-std::vector<std::string> classesOf(xmlNode* node) {
-    std::vector<std::string> classes;
-    std::string list = attribute(node, "class");
-    size_t i = 0;
-    while (i < list.size()) {
-        size_t begin = list.find_first_not_of(" \t\r\n\f", i);
-        if (begin == std::string::npos) {
-            break;
-        }
-        size_t end = std::min(list.find_first_of(" \t\r\n\f", begin), list.size());
-        classes.push_back(list.substr(begin, end - begin));
-        i = end;
-    }
-    return classes;
-}
-
-bool matches(const Selector& selector, xmlNode* node, const std::vector<std::string>& classes,
-             const std::string& id) {
-    if (!selector.type.empty() && selector.type != text(node->name)) {
-        return false;
-    }
-    if (!selector.id.empty() && selector.id != id) {
-        return false;
-    }
-    return std::all_of(selector.classes.begin(), selector.classes.end(), [&](const std::string& c) {
-        return std::find(classes.begin(), classes.end(), c) != classes.end();
-    });
-}
-
-void collectSheets(xmlNode* node, std::vector<Rule>* rules, Notes* notes) {
-    for (; node != nullptr; node = node->next) {
-        if (isElement(node, "style")) {
-            std::string type = lower(trim(attribute(node, "type")));
-            if (type.empty() || type == "text/css") {
-                parseSheet(takeText(xmlNodeGetContent(node)), lineOf(node), rules, notes);
-            }
-        } else if (node->type == XML_ELEMENT_NODE) {
-            collectSheets(node->children, rules, notes);
-        }
-    }
-}
-
-// Sheet rules (by specificity, then order) over presentation attributes, style= over both,
-// and !important declarations over all: the winners become presentation attributes.
-void applyCascade(xmlNode* node, const std::vector<Rule>& rules, long* tries) {
-    *tries += static_cast<long>(rules.size());
-    if (*tries > maxRuleTries) {
-        throw ImportError(lineOf(node), "style sheets too large to apply: not a logo");
-    }
-    std::vector<const Rule*> matched;
-    std::vector<std::string> classes = classesOf(node);
-    std::string id = attribute(node, "id");
-    for (const Rule& rule : rules) {
-        if (matches(rule.selector, node, classes, id)) {
-            matched.push_back(&rule);
-        }
-    }
-    std::stable_sort(matched.begin(), matched.end(), [](const Rule* a, const Rule* b) {
-        return a->selector.specificity < b->selector.specificity;
-    });
-    std::vector<Declaration> inline_ = parseDeclarations(stripComments(attribute(node, "style")));
-    std::vector<std::pair<std::string, std::string>> winners;
-    for (bool important : {false, true}) {
-        for (const Rule* rule : matched) {
-            for (const Declaration& d : rule->declarations) {
-                if (d.important == important) {
-                    winners.emplace_back(d.name, d.value);
-                }
-            }
-        }
-        for (const Declaration& d : inline_) {
-            if (d.important == important) {
-                winners.emplace_back(d.name, d.value);
-            }
-        }
-    }
-    for (const auto& [name, value] : winners) {
-        if (among(name, properties)) {
-            setAttribute(node, name.c_str(), value);
-        }
-    }
-    xmlUnsetProp(node, BAD_CAST "style");
-    for (const char* paint : {"fill", "stroke"}) {
-        if (lower(attribute(node, paint)) == "transparent") {
-            setAttribute(node, paint, "none");
-        }
-    }
-}
-
-void cascade(xmlNode* node, const std::vector<Rule>& rules, long* tries) {
-    for (; node != nullptr; node = node->next) {
-        if (isSvgElement(node)) {
-            applyCascade(node, rules, tries);
-        }
-        if (node->type == XML_ELEMENT_NODE) {
-            cascade(node->children, rules, tries);
-        }
-    }
 }
 
 // ---- References ------------------------------------------------------------------------
@@ -581,9 +240,11 @@ MeanPaint gradientMean(xmlNode* gradient, const Ids& ids) {
 
 struct Walk {
     xmlDoc* doc;
+    xmlNs* svg; // the root's, for the elements made here: it lives as long as the document
     const Ids& ids;
     Notes& notes;
-    std::vector<xmlNode*> detached;  // unlinked; freed when the walk ends
+    std::vector<xmlNode*>& detached;
+    std::map<std::string, xmlNode*>& sources;
     std::vector<xmlNode*> expanding; // targets of the <use> elements being expanded
     long expanded = 0;
 };
@@ -636,7 +297,7 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
         throw ImportError(line, "<use> elements copy more than " + std::to_string(maxExpanded) +
                                     " elements: not a logo");
     }
-    xmlNode* group = xmlNewDocNode(walk.doc, use->ns, BAD_CAST "g", nullptr);
+    xmlNode* group = xmlNewDocNode(walk.doc, walk.svg, BAD_CAST "g", nullptr);
     group->line = use->line;
     for (xmlAttr* a = use->properties; a != nullptr; a = a->next) {
         std::string name = text(a->name);
@@ -647,6 +308,9 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
         }
     }
     xmlNode* copy = xmlDocCopyNode(target->second, walk.doc, 1);
+    if (copy == nullptr) {
+        throw ImportError(line, "out of memory");
+    }
     xmlNode* viewport = copy;
     if (isElement(copy, "symbol") || isElement(copy, "svg")) {
         xmlNodeSetName(copy, BAD_CAST "svg");
@@ -657,8 +321,9 @@ xmlNode* expandUse(xmlNode* use, Walk& walk) {
             }
         }
     } else {
-        viewport = xmlNewDocNode(walk.doc, use->ns, BAD_CAST "svg", nullptr);
+        viewport = xmlNewDocNode(walk.doc, walk.svg, BAD_CAST "svg", nullptr);
         viewport->line = use->line;
+        setAttribute(viewport, "overflow", "visible"); // a translation, no viewport to clip to
         xmlAddChild(viewport, copy);
         copy = viewport;
     }
@@ -694,15 +359,49 @@ bool isSet(const std::string& value) {
     return !v.empty() && v != "none" && v != "inherit";
 }
 
-void noteEffects(xmlNode* node, int line, Walk& walk) {
+// A clip path, mask or marker that property refers to, made a <g> the geometry pass reads
+// where it is used: a copy, its <use> elements expanded and what it does not draw removed,
+// once per id. Otherwise the property is taken out, with a note.
+void prepareSource(xmlNode* node, const char* property, const char* kind, int line, int depth,
+                   Walk& walk) {
+    std::string value = attribute(node, property);
+    if (!isSet(value)) {
+        return;
+    }
+    std::string id = fragmentOf(value);
+    if (walk.sources.count(id) != 0) {
+        return;
+    }
+    auto target = walk.ids.find(id);
+    if (target == walk.ids.end() || !isElement(target->second, kind)) {
+        walk.notes.add(line, std::string(property) + " refers to '" + trim(value) +
+                                 "', which is no <" + kind + "> in the file: ignored");
+        xmlUnsetProp(node, BAD_CAST property);
+        return;
+    }
+    walk.expanded += copyCost(target->second, maxExpanded);
+    if (walk.expanded > maxExpanded) {
+        throw ImportError(line, "clip paths, masks and markers copy more than " +
+                                    std::to_string(maxExpanded) + " elements: not a logo");
+    }
+    xmlNode* copy = xmlDocCopyNode(target->second, walk.doc, 1);
+    if (copy == nullptr) {
+        throw ImportError(line, "out of memory");
+    }
+    walk.detached.push_back(copy);
+    xmlNodeSetName(copy, BAD_CAST "g");
+    walk.sources[id] = copy; // before its content: a source that refers to itself ends here
+    walkChildren(copy, true, depth + 1, walk);
+}
+
+void prepareEffects(xmlNode* node, int line, int depth, Walk& walk) {
     if (isSet(attribute(node, "filter"))) {
         walk.notes.add(line, "a filter cannot be imported: drawn without it");
     }
-    if (isSet(attribute(node, "clip-path"))) {
-        walk.notes.add(line, "a clip-path cannot be imported: drawn unclipped");
-    }
-    if (isSet(attribute(node, "mask"))) {
-        walk.notes.add(line, "a mask cannot be imported: drawn unmasked");
+    prepareSource(node, "clip-path", "clipPath", line, depth, walk);
+    prepareSource(node, "mask", "mask", line, depth, walk);
+    for (const char* marker : {"marker", "marker-start", "marker-mid", "marker-end"}) {
+        prepareSource(node, marker, "marker", line, depth, walk);
     }
     if (isSet(attribute(node, "stroke-dasharray"))) {
         walk.notes.add(line, "a dashed stroke cannot be imported: drawn solid");
@@ -755,7 +454,7 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
         detach(node, walk);
         return;
     }
-    noteEffects(node, line, walk);
+    prepareEffects(node, line, depth, walk);
     if (among(name, shapes)) {
         return;
     }
@@ -834,10 +533,8 @@ PreparedSvg prepareSvg(const std::string& source) {
     prepared.doc = parseXml(source);
     xmlNode* root = checkRoot(prepared.doc.get());
     Notes notes;
-    std::vector<Rule> rules;
-    collectSheets(root, &rules, &notes);
-    long tries = 0;
-    cascade(root, rules, &tries);
+    applyStyleSheets(root, &notes);
+    separateNumbers(root);
     Ids ids;
     collectIds(root, &ids);
     for (const auto& [id, node] : ids) {
@@ -846,19 +543,10 @@ PreparedSvg prepareSvg(const std::string& source) {
         }
     }
     prepared.sized = sizeRoot(root);
-    Walk walk{prepared.doc.get(), ids, notes, {}, {}, 0};
-    try {
-        noteEffects(root, lineOf(root), walk);
-        walkChildren(root, lower(attribute(root, "visibility")) != "hidden", 1, walk);
-    } catch (...) {
-        for (xmlNode* node : walk.detached) {
-            xmlFreeNode(node);
-        }
-        throw;
-    }
-    for (xmlNode* node : walk.detached) {
-        xmlFreeNode(node);
-    }
+    Walk walk{prepared.doc.get(),      root->ns,         ids, notes,
+              prepared.detached.nodes, prepared.sources, {},  0};
+    prepareEffects(root, lineOf(root), 1, walk);
+    walkChildren(root, lower(attribute(root, "visibility")) != "hidden", 1, walk);
     prepared.notes = notes.take();
     return prepared;
 }

@@ -6,6 +6,8 @@
 
 #include "svg.h"
 
+#include "svg_effects.h"
+#include "svg_paint.h"
 #include "svg_prepare.h"
 
 #include <libxml/tree.h>
@@ -25,21 +27,18 @@ namespace tag = svgpp::tag;
 // square and sum, and the segments within memory.
 constexpr double largestCoordinate = 1e9;
 constexpr size_t maxSegments = 2000000;
+// Clip paths, masks and markers read within one another; past this they refer in a loop.
+constexpr int maxNesting = 8;
 
 struct ReadState {
     Drawing drawing;
     const std::map<std::string, MeanPaint>* gradients;
     int line = 0; // of the element being read
     size_t segments = 0;
-    bool root = true; // the next viewport is the root's
-};
-
-enum class PaintKind { none, colour, currentColour };
-
-struct PaintValue {
-    PaintKind kind = PaintKind::none;
-    Colour colour{0, 0, 0};
-    double opacity = 1; // a gradient's mean opacity
+    bool root = true;                               // the next viewport is the root's
+    const std::map<std::string, xmlNode*>* sources; // clip paths, masks, markers by id
+    int nesting = 0;
+    bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
 };
 
 // The inherited properties.
@@ -48,14 +47,11 @@ struct Style {
     PaintValue stroke;
     Colour color{0, 0, 0};
     double fillOpacity = 1, strokeOpacity = 1, strokeWidth = 1, miterLimit = 4;
-    FillRule fillRule = FillRule::nonZero;
+    FillRule fillRule = FillRule::nonZero, clipRule = FillRule::nonZero;
+    std::string markers[3]; // ids at the start, the middle vertices and the end
     LineJoin lineJoin = LineJoin::miter;
     LineCap lineCap = LineCap::butt;
 };
-
-Colour fromInteger(int rgb) {
-    return {(rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255};
-}
 
 Matrix multiply(const Matrix& m, const Matrix& n) {
     return {m.a * n.a + m.c * n.b, m.b * n.a + m.d * n.b,       m.a * n.c + m.c * n.d,
@@ -73,67 +69,6 @@ void checkNumber(const ReadState& state, double value) {
     }
 }
 
-// Sets a fill or a stroke paint from what svgpp parsed: none, currentColor, a colour or a
-// reference (a gradient by its mean, anything else by the fallback).
-template <class AttributeTag> class PaintSetter {
-  public:
-    explicit PaintSetter(PaintValue* paint, const ReadState* state) : paint(paint), state(state) {}
-
-    void set(AttributeTag, tag::value::none) {
-        *paint = PaintValue{};
-    }
-    void set(AttributeTag, tag::value::currentColor) {
-        *paint = PaintValue{PaintKind::currentColour};
-    }
-    void set(AttributeTag, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
-        *paint = PaintValue{PaintKind::colour, fromInteger(rgb)};
-    }
-    template <class IRI> void set(AttributeTag, const IRI&) {
-        *paint = PaintValue{};
-    }
-    template <class IRI> void set(AttributeTag, tag::iri_fragment, const IRI& id) {
-        referTo(id, PaintValue{});
-    }
-    template <class IRI> void set(AttributeTag t, const IRI&, tag::value::none v) {
-        set(t, v);
-    }
-    template <class IRI>
-    void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::none) {
-        referTo(id, PaintValue{});
-    }
-    template <class IRI> void set(AttributeTag t, const IRI&, tag::value::currentColor v) {
-        set(t, v);
-    }
-    template <class IRI>
-    void set(AttributeTag, tag::iri_fragment, const IRI& id, tag::value::currentColor) {
-        referTo(id, PaintValue{PaintKind::currentColour});
-    }
-    template <class IRI>
-    void set(AttributeTag t, const IRI&, int rgb, tag::skip_icc_color = tag::skip_icc_color()) {
-        set(t, rgb);
-    }
-    template <class IRI>
-    void set(AttributeTag, tag::iri_fragment, const IRI& id, int rgb,
-             tag::skip_icc_color = tag::skip_icc_color()) {
-        referTo(id, PaintValue{PaintKind::colour, fromInteger(rgb)});
-    }
-
-  private:
-    template <class IRI> void referTo(const IRI& id, const PaintValue& fallback) {
-        auto gradient = state->gradients->find(std::string(boost::begin(id), boost::end(id)));
-        if (gradient == state->gradients->end()) {
-            *paint = fallback;
-        } else if (gradient->second.opacity <= 0) {
-            *paint = PaintValue{};
-        } else {
-            *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity};
-        }
-    }
-
-    PaintValue* paint;
-    const ReadState* state;
-};
-
 // What every element passes on to its children: transform, style, group opacity, the
 // viewport that percentages refer to.
 class Context {
@@ -141,22 +76,36 @@ class Context {
     using LengthFactory = svgpp::factory::length::unitless<>;
 
     Context(ReadState& state, xmlNode* root)
-        : state(state), line(static_cast<int>(xmlGetLineNo(root))) {
+        : state(state), line(static_cast<int>(xmlGetLineNo(root))), node(root),
+          firstShape(state.drawing.shapes.size()) {
         lengths.set_viewport_size(100, 100);
+        readMarkers();
     }
 
     Context(Context& parent, xmlNode* const& node)
         : state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
-          lengths(parent.lengths), disabled(parent.disabled) {
+          lengths(parent.lengths), disabled(parent.disabled), node(node),
+          firstShape(state.drawing.shapes.size()) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
+        readMarkers();
     }
 
     Context(const Context&) = delete;
     Context& operator=(const Context&) = delete;
 
-    void on_exit_element() {}
+    // What this element drew is cut to its viewport, clip path and mask.
+    void on_exit_element() {
+        if (node == nullptr || state.drawing.shapes.size() == firstShape) {
+            return;
+        }
+        if (viewportClip) {
+            clipTo(rectangleClip(viewport, viewportMatrix));
+        }
+        clipBy(referenceId(attribute("clip-path")), false);
+        clipBy(referenceId(attribute("mask")), true);
+    }
 
     void transform_matrix(const boost::array<double, 6>& m) {
         matrix = multiply(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
@@ -175,6 +124,10 @@ class Context {
         if (state.root) {
             state.drawing.clip = {x, y, x + width, y + height};
             state.root = false;
+        } else if (node != nullptr && !overflowVisible(node)) {
+            viewportClip = true;
+            viewport = {x, y, x + width, y + height};
+            viewportMatrix = matrix;
         }
         lengths.set_viewport_size(width, height);
     }
@@ -190,10 +143,10 @@ class Context {
     }
 
     template <class... Values> void set(tag::attribute::fill t, const Values&... values) {
-        PaintSetter<tag::attribute::fill>(&style.fill, &state).set(t, values...);
+        PaintSetter<tag::attribute::fill>(&style.fill, state.gradients).set(t, values...);
     }
     template <class... Values> void set(tag::attribute::stroke t, const Values&... values) {
-        PaintSetter<tag::attribute::stroke>(&style.stroke, &state).set(t, values...);
+        PaintSetter<tag::attribute::stroke>(&style.stroke, state.gradients).set(t, values...);
     }
     void set(tag::attribute::color, int rgb) {
         style.color = fromInteger(rgb);
@@ -218,6 +171,12 @@ class Context {
     }
     void set(tag::attribute::fill_rule, tag::value::evenodd) {
         style.fillRule = FillRule::evenOdd;
+    }
+    void set(tag::attribute::clip_rule, tag::value::nonzero) {
+        style.clipRule = FillRule::nonZero;
+    }
+    void set(tag::attribute::clip_rule, tag::value::evenodd) {
+        style.clipRule = FillRule::evenOdd;
     }
     void set(tag::attribute::stroke_linejoin, tag::value::miter) {
         style.lineJoin = LineJoin::miter;
@@ -247,7 +206,64 @@ class Context {
     LengthFactory lengths;
     bool disabled = false;
     int line = 0;
+    xmlNode* node;
+    size_t firstShape = 0; // the first of the shapes this element draws
+    bool viewportClip = false;
+    Box viewport{0, 0, 0, 0};
+    Matrix viewportMatrix;
+
+  protected:
+    std::string attribute(const char* name) const {
+        xmlChar* value = xmlGetNoNsProp(node, BAD_CAST name);
+        std::string text = value ? reinterpret_cast<const char*>(value) : "";
+        xmlFree(value);
+        return text;
+    }
+    xmlNode* source(const std::string& id) const {
+        auto found = state.sources->find(id);
+        return id.empty() || found == state.sources->end() ? nullptr : found->second;
+    }
+    void clipTo(const std::shared_ptr<const Clip>& clip) {
+        for (size_t i = firstShape; i < state.drawing.shapes.size(); ++i) {
+            state.drawing.shapes[i].clips.push_back(clip);
+        }
+    }
+
+  private:
+    void readMarkers();
+    void clipBy(const std::string& id, bool mask);
 };
+
+// Shapes of a clip path, mask or marker, read from its prepared <g> through m.
+std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer, bool clipping);
+
+void Context::readMarkers() {
+    std::string all = attribute("marker");
+    const char* names[3] = {"marker-start", "marker-mid", "marker-end"};
+    for (int i = 0; i < 3; ++i) {
+        std::string value = attribute(names[i]);
+        value = value.empty() ? all : value;
+        if (!value.empty()) {
+            style.markers[i] = referenceId(value);
+        }
+    }
+}
+
+void Context::clipBy(const std::string& id, bool mask) {
+    xmlNode* clip = source(id);
+    if (clip == nullptr) {
+        return;
+    }
+    Matrix content;
+    std::vector<Shape>& shapes = state.drawing.shapes;
+    if (!contentMatrix(clip, mask ? "maskContentUnits" : "clipPathUnits", shapes, firstShape,
+                       matrix, &content)) {
+        shapes.resize(firstShape); // an empty box clips everything away
+        return;
+    }
+    std::vector<Shape> parts = readSource(clip, content, state, !mask);
+    clipTo(mask ? maskClip(std::move(parts)) : clipPathClip(std::move(parts)));
+}
 
 // A shape element: its path, then its paint as it stands when the element ends.
 class ShapeContext : public Context {
@@ -278,6 +294,8 @@ class ShapeContext : public Context {
     void on_exit_element();
 
   private:
+    void addShape();
+    void drawMarkers();
     Point current() const;
     void add(const Segment& segment);
     Paint paintOf(const PaintValue& value, double ownOpacity) const;
@@ -310,52 +328,13 @@ Point ShapeContext::current() const {
     return last.closed || last.segments.empty() ? last.start : last.segments.back().end;
 }
 
-// svgpp's own conversion computes with NaN when the ends meet or a radius is zero; SVG
-// leaves out such an arc, or draws it straight.
 void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc,
                                           bool sweep, double x, double y,
                                           tag::coordinate::absolute) {
-    Point from = current();
-    rx = std::fabs(rx);
-    ry = std::fabs(ry);
-    if (from.x == x && from.y == y) {
-        return;
+    for (const Segment& segment :
+         arcSegments(current(), rx, ry, rotation, largeArc, sweep, {x, y})) {
+        add(segment);
     }
-    double phi = rotation * boost::math::constants::degree<double>();
-    double cx = 0, cy = 0, theta1 = 0, theta2 = 0;
-    if (rx > 0 && ry > 0 && std::isfinite(phi)) {
-        svgpp::arc_endpoint_to_center(from.x, from.y, x, y, rx, ry, phi, largeArc, sweep, cx, cy,
-                                      theta1, theta2);
-    }
-    bool curved = rx > 0 && ry > 0;
-    for (double v : {rx, ry, phi, cx, cy, theta1, theta2}) {
-        curved = curved && std::isfinite(v);
-    }
-    if (!curved) {
-        add({false, {0, 0}, {0, 0}, {x, y}});
-        return;
-    }
-    double turn = boost::math::constants::two_pi<double>();
-    if (sweep && theta2 < theta1) {
-        theta2 += turn;
-    } else if (!sweep && theta2 > theta1) {
-        theta2 -= turn;
-    }
-    using ArcToBezier = svgpp::arc_to_bezier<double>;
-    ArcToBezier arc(cx, cy, rx, ry, phi, ArcToBezier::circle_angle_tag(), theta1, theta2,
-                    ArcToBezier::max_angle_tag(), boost::math::constants::half_pi<double>());
-// The iterator sets its points before eof() can be false; the compiler cannot see that.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
-    for (ArcToBezier::iterator it(arc); !it.eof(); it.advance()) {
-        add({true, {it.p1x(), it.p1y()}, {it.p2x(), it.p2y()}, {it.p3x(), it.p3y()}});
-    }
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
-    subpaths.back().segments.back().end = {x, y}; // exactly where the path says
 }
 
 Paint ShapeContext::paintOf(const PaintValue& value, double ownOpacity) const {
@@ -374,10 +353,47 @@ void ShapeContext::on_exit_element() {
     if (disabled || subpaths.empty()) {
         return;
     }
+    std::string name = node ? reinterpret_cast<const char*>(node->name) : "";
+    bool marked = !state.clipping &&
+                  (name == "path" || name == "line" || name == "polyline" || name == "polygon");
+    std::vector<Subpath> outline = marked ? subpaths : std::vector<Subpath>{};
+    addShape();
+    if (marked) {
+        subpaths = std::move(outline);
+        drawMarkers();
+    }
+    Context::on_exit_element();
+}
+
+// Each marker's content at its vertices, in the order SVG draws them: after the path.
+void ShapeContext::drawMarkers() {
+    for (const MarkerPlace& place : markerPlaces(subpaths)) {
+        xmlNode* marker = source(style.markers[static_cast<int>(place.kind)]);
+        if (marker == nullptr) {
+            continue;
+        }
+        MarkerLayout layout = markerLayout(marker, place, matrix, style.strokeWidth);
+        std::vector<Shape> content = readSource(marker, layout.content, state, false);
+        std::shared_ptr<const Clip> clip =
+            layout.clipped ? rectangleClip(layout.box, layout.viewport) : nullptr;
+        for (Shape& shape : content) {
+            if (clip) {
+                shape.clips.push_back(clip);
+            }
+            state.drawing.shapes.push_back(std::move(shape));
+        }
+    }
+}
+
+void ShapeContext::addShape() {
     Shape shape;
     shape.fill = paintOf(style.fill, style.fillOpacity);
     shape.stroke = paintOf(style.stroke, style.strokeOpacity);
     shape.stroke.set = shape.stroke.set && style.strokeWidth > 0;
+    if (state.clipping) {
+        shape.fill = Paint{true, {0, 0, 0}, 1};
+        shape.stroke = Paint{};
+    }
     if (!shape.fill.set && !shape.stroke.set) {
         return;
     }
@@ -387,7 +403,7 @@ void ShapeContext::on_exit_element() {
     }
     shape.subpaths = std::move(subpaths);
     shape.transform = matrix;
-    shape.fillRule = style.fillRule;
+    shape.fillRule = state.clipping ? style.clipRule : style.fillRule;
     shape.strokeWidth = style.strokeWidth;
     shape.lineJoin = style.lineJoin;
     shape.lineCap = style.lineCap;
@@ -429,6 +445,9 @@ template <> struct IsStyleProperty<tag::attribute::stroke_linejoin> : std::true_
 template <> struct IsStyleProperty<tag::attribute::stroke_linecap> : std::true_type {};
 template <> struct IsStyleProperty<tag::attribute::stroke_miterlimit> : std::true_type {};
 template <> struct IsStyleProperty<tag::attribute::color> : std::true_type {};
+template <> struct IsStyleProperty<tag::attribute::clip_rule> : std::true_type {};
+// Viewers draw an element whose transform they cannot read as if it had none.
+template <> struct IsStyleProperty<tag::attribute::transform> : std::true_type {};
 
 struct ErrorPolicy {
     using context_type = Context;
@@ -503,7 +522,8 @@ using ProcessedAttributes = boost::mpl::fold<
                     tag::attribute::fill_opacity, tag::attribute::fill_rule, tag::attribute::stroke,
                     tag::attribute::stroke_width, tag::attribute::stroke_opacity,
                     tag::attribute::stroke_linejoin, tag::attribute::stroke_linecap,
-                    tag::attribute::stroke_miterlimit, tag::attribute::opacity>::type,
+                    tag::attribute::stroke_miterlimit, tag::attribute::opacity,
+                    tag::attribute::clip_rule>::type,
     boost::mpl::insert<boost::mpl::_1, boost::mpl::_2>>::type;
 
 using Traversal = svgpp::document_traversal<
@@ -514,16 +534,42 @@ using Traversal = svgpp::document_traversal<
     svgpp::path_policy<PathPolicy>, svgpp::error_policy<ErrorPolicy>,
     svgpp::viewport_policy<svgpp::policy::viewport::as_transform>>;
 
-} // namespace
-
-namespace {
+std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer, bool clipping) {
+    if (outer.nesting >= maxNesting) {
+        throw ImportError(outer.line, "clip paths, masks or markers nested more than " +
+                                          std::to_string(maxNesting) +
+                                          " deep: they refer in a loop");
+    }
+    ReadState inner;
+    inner.gradients = outer.gradients;
+    inner.sources = outer.sources;
+    inner.line = outer.line;
+    inner.segments = outer.segments;
+    inner.root = false;
+    inner.nesting = outer.nesting + 1;
+    inner.clipping = clipping;
+    Context context(inner, source);
+    context.matrix = m;
+    Traversal::load_expected_element(source, context, tag::element::g());
+    context.on_exit_element();
+    outer.segments = inner.segments;
+    for (const std::string& note : inner.drawing.notes) {
+        std::vector<std::string>& notes = outer.drawing.notes;
+        if (std::find(notes.begin(), notes.end(), note) == notes.end()) {
+            notes.push_back(note);
+        }
+    }
+    return std::move(inner.drawing.shapes);
+}
 
 Drawing readPrepared(PreparedSvg& prepared, ReadState& state) {
     state.gradients = &prepared.gradients;
+    state.sources = &prepared.sources;
     state.drawing.notes = prepared.notes;
     xmlNode* root = xmlDocGetRootElement(prepared.doc.get());
     Context context(state, root);
     Traversal::load_document(root, context);
+    context.on_exit_element();
     state.drawing.clipped = prepared.sized;
     if (!prepared.sized) {
         state.drawing.clip = Box{0, 0, 0, 0};
@@ -545,22 +591,4 @@ Drawing readSvg(const std::string& text) {
     } catch (const std::exception& error) { // svgpp's own, should its error policy let one by
         throw ImportError(state.line, error.what());
     }
-}
-
-bool parseColour(const std::string& text, Colour* colour) {
-    size_t begin = text.find_first_not_of(" \t\r\n");
-    size_t end = text.find_last_not_of(" \t\r\n");
-    if (begin == std::string::npos) {
-        return false;
-    }
-    const char* first = text.data() + begin;
-    const char* last = text.data() + end + 1;
-    int rgb = 0;
-    if (!svgpp::detail::parse_color<svgpp::factory::color::default_factory>(
-            first, last, tag::source::css(), rgb) ||
-        first != last) {
-        return false;
-    }
-    *colour = fromInteger(rgb);
-    return true;
 }

@@ -1,0 +1,121 @@
+// Clips from clip paths, masks and viewports; the placement of marker content.
+#include "svg_effects.h"
+
+#include "flatten.h"
+#include "xml_tree.h"
+
+#include <cmath>
+#include <cstdlib>
+
+namespace {
+
+double number(xmlNode* node, const char* name, double otherwise) {
+    std::string value = attribute(node, name);
+    char* end = nullptr;
+    double result = std::strtod(value.c_str(), &end);
+    return end == value.c_str() || !std::isfinite(result) ? otherwise : result;
+}
+
+Matrix translation(double x, double y) {
+    return {1, 0, 0, 1, x, y};
+}
+
+} // namespace
+
+std::string referenceId(const std::string& value) {
+    size_t hash = value.find('#');
+    if (hash == std::string::npos) {
+        return "";
+    }
+    size_t end = value.find_first_of(")'\" \t\r\n", hash);
+    return value.substr(hash + 1, end == std::string::npos ? end : end - hash - 1);
+}
+
+bool overflowVisible(xmlNode* node) {
+    std::string overflow = lower(trim(attribute(node, "overflow")));
+    return overflow == "visible" || overflow == "auto";
+}
+
+std::shared_ptr<const Clip> rectangleClip(const Box& box, const Matrix& m) {
+    auto line = [](double x, double y) { return Segment{false, {}, {}, {x, y}}; };
+    Shape rectangle;
+    rectangle.subpaths = {{{box.x0, box.y0},
+                           {line(box.x1, box.y0), line(box.x1, box.y1), line(box.x0, box.y1)},
+                           true}};
+    rectangle.transform = m;
+    rectangle.fill.set = true;
+    auto clip = std::make_shared<Clip>();
+    clip->parts.push_back({std::move(rectangle), false, false});
+    return clip;
+}
+
+std::shared_ptr<const Clip> clipPathClip(std::vector<Shape> shapes) {
+    auto clip = std::make_shared<Clip>();
+    for (Shape& shape : shapes) {
+        clip->parts.push_back({std::move(shape), false, false});
+    }
+    return clip;
+}
+
+std::shared_ptr<const Clip> maskClip(std::vector<Shape> shapes) {
+    auto clip = std::make_shared<Clip>();
+    for (const Shape& shape : shapes) {
+        for (bool stroke : {false, true}) {
+            const Paint& paint = stroke ? shape.stroke : shape.fill;
+            if (!paint.set) {
+                continue;
+            }
+            const Colour& c = paint.colour;
+            double luminance = (0.2125 * c.r + 0.7154 * c.g + 0.0721 * c.b) / 255;
+            bool adds = luminance * paint.opacity >= maskThreshold;
+            bool takes = paint.opacity * (1 - luminance) > 1 - maskThreshold;
+            if (adds || takes) {
+                clip->parts.push_back({shape, stroke, !adds});
+            }
+        }
+    }
+    return clip;
+}
+
+bool contentMatrix(xmlNode* source, const char* units, const std::vector<Shape>& shapes,
+                   size_t first, const Matrix& user, Matrix* content) {
+    *content = user;
+    if (trim(attribute(source, units)) != "objectBoundingBox") {
+        return true;
+    }
+    Matrix inverse;
+    Box box;
+    if (!invertMatrix(user, &inverse) || !outlineBounds(shapes, first, inverse, &box) ||
+        !(box.x1 > box.x0) || !(box.y1 > box.y0)) {
+        return false;
+    }
+    *content = composeMatrix(user, {box.x1 - box.x0, 0, 0, box.y1 - box.y0, box.x0, box.y0});
+    return true;
+}
+
+MarkerLayout markerLayout(xmlNode* marker, const MarkerPlace& place, const Matrix& user,
+                          double strokeWidth) {
+    double width = number(marker, "markerWidth", 3), height = number(marker, "markerHeight", 3);
+    std::string orient = trim(attribute(marker, "orient"));
+    double angle = number(marker, "orient", 0) * std::acos(-1.0) / 180;
+    if (orient == "auto" || orient == "auto-start-reverse") {
+        angle = place.angle;
+        if (orient == "auto-start-reverse" && place.kind == MarkerKind::start) {
+            angle += std::acos(-1.0);
+        }
+    }
+    double scale = trim(attribute(marker, "markerUnits")) == "userSpaceOnUse" ? 1 : strokeWidth;
+    Matrix box = viewBoxMatrix(attribute(marker, "viewBox"),
+                               attribute(marker, "preserveAspectRatio"), width, height);
+    Point reference = applyMatrix(box, {number(marker, "refX", 0), number(marker, "refY", 0)});
+    Matrix m = composeMatrix(user, translation(place.at.x, place.at.y));
+    m = composeMatrix(m,
+                      {std::cos(angle), std::sin(angle), -std::sin(angle), std::cos(angle), 0, 0});
+    m = composeMatrix(m, {scale, 0, 0, scale, -scale * reference.x, -scale * reference.y});
+    MarkerLayout layout;
+    layout.viewport = m;
+    layout.content = composeMatrix(m, box);
+    layout.box = {0, 0, width, height};
+    layout.clipped = !overflowVisible(marker);
+    return layout;
+}

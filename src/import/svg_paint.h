@@ -1,0 +1,90 @@
+// Paint as the SVG reader's traversal reports it: none, currentColor, a colour, or a
+// reference (a gradient by its mean colour). Included by svg_read.cpp alone, whose one
+// translation unit holds all of svgpp.
+#pragma once
+
+#include "drawing.h"
+#include "svg_prepare.h"
+
+#include <boost/range.hpp>
+#include <svgpp/definitions.hpp>
+#include <svgpp/factory/icc_color_stub.hpp>
+
+#include <map>
+#include <string>
+
+enum class PaintKind { none, colour, currentColour };
+
+struct PaintValue {
+    PaintKind kind = PaintKind::none;
+    Colour colour{0, 0, 0};
+    double opacity = 1; // a gradient's mean opacity
+};
+
+inline Colour fromInteger(int rgb) {
+    return {(rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255};
+}
+
+// Sets a fill or a stroke paint from what svgpp parsed: none, currentColor, a colour or a
+// reference (a gradient by its mean, anything else by the fallback).
+template <class AttributeTag> class PaintSetter {
+  public:
+    PaintSetter(PaintValue* paint, const std::map<std::string, MeanPaint>* gradients)
+        : paint(paint), gradients(gradients) {}
+
+    void set(AttributeTag, svgpp::tag::value::none) {
+        *paint = PaintValue{};
+    }
+    void set(AttributeTag, svgpp::tag::value::currentColor) {
+        *paint = PaintValue{PaintKind::currentColour};
+    }
+    void set(AttributeTag, int rgb, svgpp::tag::skip_icc_color = svgpp::tag::skip_icc_color()) {
+        *paint = PaintValue{PaintKind::colour, fromInteger(rgb)};
+    }
+    template <class IRI> void set(AttributeTag, const IRI&) {
+        *paint = PaintValue{};
+    }
+    template <class IRI> void set(AttributeTag, svgpp::tag::iri_fragment, const IRI& id) {
+        referTo(id, PaintValue{});
+    }
+    template <class IRI> void set(AttributeTag t, const IRI&, svgpp::tag::value::none v) {
+        set(t, v);
+    }
+    template <class IRI>
+    void set(AttributeTag, svgpp::tag::iri_fragment, const IRI& id, svgpp::tag::value::none) {
+        referTo(id, PaintValue{});
+    }
+    template <class IRI> void set(AttributeTag t, const IRI&, svgpp::tag::value::currentColor v) {
+        set(t, v);
+    }
+    template <class IRI>
+    void set(AttributeTag, svgpp::tag::iri_fragment, const IRI& id,
+             svgpp::tag::value::currentColor) {
+        referTo(id, PaintValue{PaintKind::currentColour});
+    }
+    template <class IRI>
+    void set(AttributeTag t, const IRI&, int rgb,
+             svgpp::tag::skip_icc_color = svgpp::tag::skip_icc_color()) {
+        set(t, rgb);
+    }
+    template <class IRI>
+    void set(AttributeTag, svgpp::tag::iri_fragment, const IRI& id, int rgb,
+             svgpp::tag::skip_icc_color = svgpp::tag::skip_icc_color()) {
+        referTo(id, PaintValue{PaintKind::colour, fromInteger(rgb)});
+    }
+
+  private:
+    template <class IRI> void referTo(const IRI& id, const PaintValue& fallback) {
+        auto gradient = gradients->find(std::string(boost::begin(id), boost::end(id)));
+        if (gradient == gradients->end()) {
+            *paint = fallback;
+        } else if (gradient->second.opacity <= 0) {
+            *paint = PaintValue{};
+        } else {
+            *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity};
+        }
+    }
+
+    PaintValue* paint;
+    const std::map<std::string, MeanPaint>* gradients;
+};
