@@ -1,8 +1,13 @@
 // Colours as SVG and CSS write them, by svgpp's colour parser.
 #include "colour.h"
 
+// The parser's number grammar reaches Boost.Math's classification, which trips GCC's
+// maybe-uninitialized analysis inside the library.
+#pragma GCC diagnostic push
+#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
 #include <svgpp/factory/color.hpp>
 #include <svgpp/parser/color.hpp>
+#pragma GCC diagnostic pop
 
 bool parseColour(const std::string& text, Colour* colour) {
     size_t begin = text.find_first_not_of(" \t\r\n");

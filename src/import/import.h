@@ -1,13 +1,11 @@
 // What logotipo-outline uses of the importer: one call from options to a written logo.txt.
 #pragma once
 
+#include "outcome.h"
+
 #include <iosfwd>
 #include <string>
 #include <vector>
-
-// The direction of the name's lines (--direction); fromText: each line's first strong
-// character's, left to right when it has none.
-enum class TextDirection { fromText, leftToRight, rightToLeft };
 
 struct ImportOptions {
     std::string svgPath;                   // empty: no mark
@@ -17,23 +15,11 @@ struct ImportOptions {
     std::vector<std::string> dark;         // fill colours forced into the dark class (--dark)
 
     TextDirection direction = TextDirection::fromText;
-    double minFidelity = 0.97; // the fidelity floor (--min-fidelity): a part below it is refused
-};
-
-// Exit statuses of import.
-constexpr int importWritten = 0;
-constexpr int importNothing = 1;  // nothing visible, or it cannot be fitted into the tables
-constexpr int importBadInput = 2; // malformed XML or SVG, a missing font or glyph, bad options
-
-// What a written logo used, for callers that report imports in a line of their own.
-struct ImportSummary {
-    int pPoints = 0;
-    int tpPoints = 0;
-    double fidelity = -1; // below zero: not measured
+    double minFidelity = defaultMinFidelity; // --min-fidelity: a part below it is refused
 };
 
 // Writes logo.txt on out and the report (tolerance, points, pieces, areas, what was left out)
 // on err, and fills *summary (when given) for a written logo. Returns one of the statuses
-// above.
+// in outcome.h.
 int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err,
                ImportSummary* summary = nullptr);

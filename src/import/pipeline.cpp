@@ -4,7 +4,7 @@
 #include "pipeline.h"
 
 #include "fit.h"
-#include "import.h" // the exit statuses and the summary this driver gives
+#include "outcome.h"
 #include "outline.h"
 #include "pieces.h"
 #include "report.h"

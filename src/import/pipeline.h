@@ -3,16 +3,11 @@
 #pragma once
 
 #include "fit.h"
+#include "outcome.h"
 #include "stages.h"
 
 #include <iosfwd>
 #include <vector>
-
-struct ImportSummary;
-
-// Below this share of the drawing (the exact area of overlap over the area of union, per
-// part) a written logo is refused unless the caller lowers it.
-constexpr double defaultMinFidelity = 0.97;
 
 struct BuildOptions {
     double minFidelity = defaultMinFidelity;

@@ -5,6 +5,7 @@
 
 #include "clip.h"
 #include "flatten.h"
+#include "geometry.h"
 #include "stroke.h"
 
 #include <algorithm>
@@ -256,10 +257,6 @@ IntRect joinBoxes(const IntRect& a, const IntRect& b) {
             std::max(a.bottom, b.bottom)};
 }
 
-bool boxesMeet(const IntRect& a, const IntRect& b) {
-    return a.left <= b.right && b.left <= a.right && a.top <= b.bottom && b.top <= a.bottom;
-}
-
 IntRect boxOf(const Paths& paths) {
     IntRect box = boundsOf(paths[0]);
     for (const Path& path : paths) {
@@ -301,7 +298,7 @@ std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const P
     area = combine(ctUnion, area, {});
     for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
         const Layer& under = layers[j];
-        if (under.area.empty() || !boxesMeet(boxOf(area), boxOf(under.area))) {
+        if (under.area.empty() || !boxesTouch(boxOf(area), boxOf(under.area))) {
             continue;
         }
         add(combine(ctIntersection, area, under.area), under.tint, &under);
@@ -411,11 +408,11 @@ std::vector<Region> showLayers(const std::vector<Layer>& layers) {
         // Each area above winds once round what it covers, so the nonzero rule joins them.
         Paths above;
         for (size_t j = i + 1; j < layers.size(); ++j) {
-            if (areas[j].empty() || !boxesMeet(layerBoxes[i], layerBoxes[j])) {
+            if (areas[j].empty() || !boxesTouch(layerBoxes[i], layerBoxes[j])) {
                 continue;
             }
             for (size_t k = 0; k < areas[j].size(); ++k) {
-                if (boxesMeet(layerBoxes[i], boxes[j][k])) {
+                if (boxesTouch(layerBoxes[i], boxes[j][k])) {
                     above.push_back(areas[j][k]);
                 }
             }

@@ -4,6 +4,7 @@
 #define BOOST_MPL_CFG_NO_PREPROCESSED_HEADERS
 #define BOOST_MPL_LIMIT_SET_SIZE 40
 
+#include "geometry.h"
 #include "svg.h"
 
 #include "svg_effects.h"
@@ -52,11 +53,6 @@ struct Style {
     LineJoin lineJoin = LineJoin::miter;
     LineCap lineCap = LineCap::butt;
 };
-
-Matrix multiply(const Matrix& m, const Matrix& n) {
-    return {m.a * n.a + m.c * n.b, m.b * n.a + m.d * n.b,       m.a * n.c + m.c * n.d,
-            m.b * n.c + m.d * n.d, m.a * n.e + m.c * n.f + m.e, m.b * n.e + m.d * n.f + m.f};
-}
 
 double clampUnit(double value) {
     return std::isfinite(value) ? std::min(1.0, std::max(0.0, value)) : 1.0;
@@ -108,13 +104,13 @@ class Context {
     }
 
     void transform_matrix(const boost::array<double, 6>& m) {
-        matrix = multiply(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
+        matrix = composeMatrix(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
     }
     void transform_translate(double x, double y) {
-        matrix = multiply(matrix, {1, 0, 0, 1, x, y});
+        matrix = composeMatrix(matrix, {1, 0, 0, 1, x, y});
     }
     void transform_scale(double x, double y) {
-        matrix = multiply(matrix, {x, 0, 0, y, 0, 0});
+        matrix = composeMatrix(matrix, {x, 0, 0, y, 0, 0});
     }
 
     void set_viewport(double x, double y, double width, double height) {

@@ -2,7 +2,7 @@
 #pragma once
 
 #include "drawing.h"
-#include "import.h"
+#include "outcome.h"
 
 #include <string>
 #include <vector>
