@@ -335,21 +335,8 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     for (const Section& section : plain.sections) {
         written.push_back(section.points);
     }
-    auto areaOf = [](ClipperLib::ClipType type, const ClipperLib::Paths& a,
-                     const ClipperLib::Paths& b) {
-        ClipperLib::Clipper clipper;
-        clipper.AddPaths(a, ClipperLib::ptSubject, true);
-        clipper.AddPaths(b, ClipperLib::ptClip, true);
-        ClipperLib::Paths result;
-        clipper.Execute(type, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-        double sum = 0;
-        for (const ClipperLib::Path& path : result) {
-            sum += ClipperLib::Area(path);
-        }
-        return sum;
-    };
-    double iou = areaOf(ClipperLib::ctIntersection, circles, written) /
-                 areaOf(ClipperLib::ctUnion, circles, written);
+    double iou = areaOf(circles, written, ClipperLib::ctIntersection) /
+                 areaOf(circles, written, ClipperLib::ctUnion);
     EXPECT_NEAR(summary.fidelity, iou, 0.005);
     EXPECT_GT(iou, 0.7); // inscribed squares would make 2/pi
     // Coarse as it is, the thinning gives back much of the area of the points it drops.

@@ -38,13 +38,8 @@ Imported importFile(const std::string& svg, ImportOptions options = {}) {
 
 Logo importExample(const std::string& name, ImportOptions options = {}) {
     options.svgPath = std::string(EXAMPLES_DIR) + "/" + name;
-    std::ostringstream out, err;
-    Logo logo;
-    logo.status = importLogo(options, out, err);
-    logo.text = out.str();
-    logo.report = err.str();
+    Logo logo = importAndExamine(options);
     EXPECT_EQ(logo.status, importWritten) << logo.report;
-    examineLogo(logo);
     return logo;
 }
 

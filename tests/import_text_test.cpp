@@ -292,19 +292,6 @@ ClipperLib::Paths normalised(std::vector<Polygon> polygons, bool yUp) {
     return paths;
 }
 
-double areaOf(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib::ClipType type) {
-    ClipperLib::Clipper clipper;
-    clipper.AddPaths(a, ClipperLib::ptSubject, true);
-    clipper.AddPaths(b, ClipperLib::ptClip, true);
-    ClipperLib::Paths result;
-    clipper.Execute(type, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
-    double area = 0;
-    for (const ClipperLib::Path& path : result) {
-        area += ClipperLib::Area(path);
-    }
-    return area;
-}
-
 // The reference layout: each run shaped on its own by HarfBuzz's own font functions, the runs
 // set left to right in the order given, every glyph the font's own outline flattened.
 std::vector<Polygon> handLaidOut(const std::string& file, const std::vector<TextRun>& runs) {
@@ -415,13 +402,8 @@ TEST(ImportName, SaysWhenCapitalsAreTooSmallToRead) {
         ImportOptions options;
         options.text = {name};
         options.minFidelity = 0; // one line this long is thinned below the default floor
-        std::ostringstream out, err;
-        Logo logo;
-        logo.status = importLogo(options, out, err);
-        logo.text = out.str();
-        logo.report = err.str();
+        Logo logo = importAndExamine(options);
         ASSERT_EQ(logo.status, importWritten) << logo.report;
-        examineLogo(logo);
         size_t said = logo.report.find("capitals ");
         EXPECT_EQ(said != std::string::npos, name.find('\\') == std::string::npos) << logo.report;
         if (said == std::string::npos) {

@@ -16,6 +16,31 @@ double areaOf(const std::vector<ClipperLib::IntPoint>& points) {
     return std::fabs(ClipperLib::Area(points)) * 1e-8;
 }
 
+double areaOf(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib::ClipType type) {
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(a, ClipperLib::ptSubject, true);
+    clipper.AddPaths(b, ClipperLib::ptClip, true);
+    ClipperLib::Paths result;
+    clipper.Execute(type, result, ClipperLib::pftNonZero, ClipperLib::pftNonZero);
+    double area = 0;
+    for (const ClipperLib::Path& path : result) {
+        area += ClipperLib::Area(path);
+    }
+    return area;
+}
+
+Logo importAndExamine(const ImportOptions& options) {
+    std::ostringstream out, err;
+    Logo logo;
+    logo.status = importLogo(options, out, err);
+    logo.text = out.str();
+    logo.report = err.str();
+    if (logo.status == importWritten) {
+        examineLogo(logo);
+    }
+    return logo;
+}
+
 namespace {
 
 std::vector<Section> readBack(const std::string& text) {

@@ -2,6 +2,8 @@
 // tables and check's verdict, convex sections that neither overlap nor crack, all in view.
 #pragma once
 
+#include "import.h"
+
 #include <polyclipping/clipper.hpp>
 
 #include <string>
@@ -25,3 +27,10 @@ struct Logo {
 void examineLogo(Logo& logo);
 
 double areaOf(const std::vector<ClipperLib::IntPoint>& points);
+
+// The area of Clipper's operation on two sets of paths (non-zero fill), in their own units:
+// with ctIntersection and ctUnion, the two halves of an IoU.
+double areaOf(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib::ClipType type);
+
+// Imports with options into a logo with its status and report, and examines it when written.
+Logo importAndExamine(const ImportOptions& options);
