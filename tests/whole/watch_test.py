@@ -20,7 +20,7 @@ from tracing import Failure, Program, check, read_calls, split_frames
 from whole_test import check_frames
 
 WAIT = 5  # seconds for the watch to act on a save
-SHOWN = 0.3  # seconds each logo is left on screen
+SHOWN = 0.6  # seconds each logo is left on screen: time for frames on a loaded machine
 
 HEAD = '<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 100 100">'
 SQUARE = HEAD + '<rect x="10" y="10" width="80" height="80" fill="#222"/></svg>\n'
