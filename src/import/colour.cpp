@@ -1,17 +1,8 @@
 // Colours as SVG and CSS write them, by svgpp's colour parser.
 #include "colour.h"
 
-// The parser's number grammar reaches Boost.Math's classification, which trips GCC's
-// maybe-uninitialized analysis inside the library.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include <svgpp/factory/color.hpp>
 #include <svgpp/parser/color.hpp>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 bool parseColour(const std::string& text, Colour* colour) {
     size_t begin = text.find_first_not_of(" \t\r\n");

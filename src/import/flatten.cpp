@@ -3,19 +3,10 @@
 // window.
 #include "flatten.h"
 
-// Boost.Math's floating-point classification trips GCC's maybe-uninitialized analysis when
-// the simplification is inlined; the warning is inside the library.
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic push
-#pragma GCC diagnostic ignored "-Wmaybe-uninitialized"
-#endif
 #include <boost/geometry/algorithms/simplify.hpp>
 #include <boost/geometry/geometries/register/linestring.hpp>
 #include <boost/geometry/geometries/register/point.hpp>
 #include <boost/geometry/strategies/strategies.hpp>
-#if defined(__GNUC__) && !defined(__clang__)
-#pragma GCC diagnostic pop
-#endif
 
 #include <algorithm>
 #include <array>
