@@ -1,7 +1,7 @@
 // The importer's geometry: time to import a detailed logo (about 5000 path segments: small
-// curvy shapes around a gear) and a simple one, and how few convex pieces the merge makes
-// against the triangles it starts from and the lower bound ceil(r/2)+1 per region outline.
-// import_bench FOLDER also writes both logos there.
+// curvy shapes around a gear), a simple one and a fan of overlapping translucent rays, and
+// how few convex pieces the merge makes against the triangles it starts from and the lower
+// bound ceil(r/2)+1 per region outline. import_bench FOLDER also writes the logos there.
 #include "fit.h"
 #include "import.h"
 #include "pipeline.h"
@@ -84,6 +84,28 @@ std::vector<Part> simpleLogo() {
     drawing.shapes.push_back(filled({blob(30, 20, 15, 4, 0)}, {220, 0, 0}));
     drawing.shapes.push_back(
         filled({{{55, 15}, {line(95, 15), line(95, 25), line(55, 25)}, true}}, {255, 255, 255}));
+    return {{"mark", drawing}};
+}
+
+// A sunburst as flags draw one: 45 translucent stroked rays round a shared point, each
+// overlapping the others near it and tipped with white, over a disc on a white field; every
+// ray is mixed over what lies beneath it.
+std::vector<Part> translucentFan() {
+    Drawing drawing;
+    drawing.shapes.push_back(filled({blob(50, 50, 30, 12, 0)}, {40, 90, 160}));
+    for (int i = 0; i < 45; ++i) {
+        double a = 2 * M_PI * i / 45, w = 0.06;
+        auto at = [&](double r, double da) {
+            return line(50 + r * std::cos(a + da), 50 + r * std::sin(a + da));
+        };
+        Shape ray = filled({{{50, 50}, {at(40, -w), at(40, w)}, true}}, {23, 192, 235});
+        ray.fill.opacity = 0.62;
+        ray.stroke = ray.fill;
+        ray.strokeWidth = 0.2;
+        drawing.shapes.push_back(ray);
+        Point tip{50 + 3 * std::cos(a), 50 + 3 * std::sin(a)};
+        drawing.shapes.push_back(filled({blob(tip.x, tip.y, 0.5, 4, 0)}, {255, 255, 255}));
+    }
     return {{"mark", drawing}};
 }
 
@@ -175,6 +197,7 @@ int main(int argc, char** argv) {
     std::printf("import pipeline: five runs each (goal for the detailed logo: under 1000 ms)\n");
     measure("detailed", detailedLogo(), folder);
     measure("simple", simpleLogo(), folder);
+    measure("fan", translucentFan(), folder);
 
     std::printf("whole imports (file read, name set), five runs each\n");
     const std::string examples = EXAMPLES_DIR;

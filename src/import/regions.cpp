@@ -265,8 +265,13 @@ IntRect boxOf(const Paths& paths) {
     return box;
 }
 
+// Paint this close to opaque changes no channel of what it covers by more than two levels
+// of 255, so it cannot change a class but by a hair: painted as opaque, since mixing with
+// every layer beneath costs far more (exports write 0.996 for opaque).
+constexpr double nearlyOpaque = 1 - 2.0 / 255;
+
 bool translucent(const Paint& paint) {
-    return paint.set && paint.opacity < 1;
+    return paint.set && paint.opacity < nearlyOpaque;
 }
 
 bool anyTranslucent(const std::vector<Part>& parts) {
@@ -280,20 +285,35 @@ bool anyTranslucent(const std::vector<Part>& parts) {
     return false;
 }
 
+bool sameLevels(const Tint& a, const Tint& b) {
+    return std::lround(a.r) == std::lround(b.r) && std::lround(a.g) == std::lround(b.g) &&
+           std::lround(a.b) == std::lround(b.b);
+}
+
 // A translucent paint over the layers so far: split by the topmost layer under each part of
 // it, each piece mixed with that layer's tint, the rest with the white background. A piece
 // that leaves the class under it as it was changes nothing that shows: it is kept for its
-// tint alone, since many such pieces cost far more to join than they show.
+// tint alone, since many such pieces cost far more to join than they show. The pieces are
+// disjoint, so those that look alike (the same 8-bit levels, as a viewer stores them) are
+// one layer: otherwise overlapping translucent shapes multiply the layers each later one is
+// mixed over.
 std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const Paint& paint,
                              const InkRules& ink, Paths area) {
     std::vector<Layer> pieces;
     auto add = [&](Paths piece, const Tint& under, const Layer* below) {
         Tint seen = seenOver(paint, under);
         Ink kind = inkOfSeen(paint, seen, ink);
-        if (kind != Ink::none && !piece.empty()) {
-            bool shows = below == nullptr || kind != below->ink || below->part != part;
-            pieces.push_back({part, kind, std::move(piece), seen, shows});
+        if (kind == Ink::none || piece.empty()) {
+            return;
         }
+        bool shows = below == nullptr || kind != below->ink || below->part != part;
+        for (Layer& alike : pieces) {
+            if (alike.ink == kind && alike.shows == shows && sameLevels(alike.tint, seen)) {
+                alike.area.insert(alike.area.end(), piece.begin(), piece.end());
+                return;
+            }
+        }
+        pieces.push_back({part, kind, std::move(piece), seen, shows});
     };
     area = combine(ctUnion, area, {});
     for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
@@ -306,6 +326,21 @@ std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const P
     }
     add(std::move(area), whiteTint, nullptr);
     return pieces;
+}
+
+// Adds layers to those painted so far. A layer that looks like the last one painted (a run of
+// shapes of one colour) joins it: the two lie next to each other in painter's order, so
+// whatever is mixed over them later sees the same tint through either.
+void paintOver(std::vector<Layer>* painted, const std::vector<Layer>& layers) {
+    for (const Layer& layer : layers) {
+        Layer* last = painted->empty() ? nullptr : &painted->back();
+        if (last != nullptr && last->part == layer.part && last->ink == layer.ink &&
+            last->shows == layer.shows && sameLevels(last->tint, layer.tint)) {
+            last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
+        } else {
+            painted->push_back(layer);
+        }
+    }
 }
 
 // Every fill and stroke as a layer, in painter's order. False when the curves need more
@@ -360,7 +395,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                                      seenOver(paint, whiteTint)});
                 }
                 if (mixing) {
-                    painted.insert(painted.end(), mixed.begin(), mixed.end());
+                    paintOver(&painted, mixed);
                 }
                 for (Layer& layer : mixed) {
                     if (!layer.shows) {
