@@ -29,11 +29,13 @@ except ImportError:
 # near-white rule (white cuts holes), so faint tints count as background on both sides.
 WHITE_LEVEL = 235
 # The source is rendered to fit this many pixels on its longer side; a drawing that fills
-# little of its canvas is rendered again larger, up to ZOOM_LIMIT times.
-RENDER_SIZE = 1024
-ZOOM_LIMIT = 4
+# little of its canvas is rendered again larger, up to ZOOM_LIMIT times. Anti-aliasing blurs
+# about a pixel along every edge, so a coastline or thin lettering loses a few hundredths of
+# IoU at 1024 pixels that the importer's exact overlap does not see; --size sets it.
+RENDER_SIZE = 2048
+ZOOM_LIMIT = 2
 GOOD_IOU = 0.97
-RENDER_TIMEOUT = 30
+RENDER_TIMEOUT = 120
 LOGO_RED = "#ff0000"
 LOGO_DARK = "#000000"
 SANITIZER_REPORT = re.compile(r"ERROR: (Address|Leak|Memory|Thread)Sanitizer|runtime error: ")
@@ -198,11 +200,12 @@ def points_box(polygons):
     return (left, top, max(max(xs) - left, 1e-9), max(max(ys) - top, 1e-9))
 
 
-def logo_svg(polygons, width, height, box):
+def logo_svg(polygons, width, height, box, stretch=False):
     """The polygons as an SVG showing box (left, top, width, height, y down) fitted into
-    width x height pixels keeping the aspect ratio, centred."""
+    width x height pixels, keeping the aspect ratio and centred unless stretch."""
+    fit = ' preserveAspectRatio="none"' if stretch else ""
     lines = ['<svg xmlns="http://www.w3.org/2000/svg" width="%d" height="%d" '
-             'viewBox="%r %r %r %r">' % ((width, height) + tuple(box))]
+             'viewBox="%r %r %r %r"%s>' % ((width, height) + tuple(box) + (fit,))]
     for kind, polygon_id, points in polygons:
         colour = LOGO_RED if kind == "P" and polygon_id <= 3 else LOGO_DARK
         path = " ".join("%r,%r" % (x, -y) for x, y in points)
@@ -224,7 +227,11 @@ def render_logo(polygons, width, height):
     top = box[1] - (height - box[3] * scale) / 2 / scale
     shown = (left + seen[0] / scale, top + seen[1] / scale,
              (seen[2] - seen[0]) / scale, (seen[3] - seen[1]) / scale)
-    return render([], stdin=logo_svg(polygons, width, height, shown))
+    # Each extent is whole pixels, so the two aspect ratios differ by up to a pixel on the
+    # shorter side: a wide logo fitted by its height alone would be off by several pixels at
+    # its far end. Within two pixels the axes are fitted apart; a wrong aspect ratio stays.
+    stretch = abs(shown[2] / shown[3] - width / height) <= 2 * width / height / min(width, height)
+    return render([], stdin=logo_svg(polygons, width, height, shown, stretch))
 
 
 def compare(svg, polygons, diff_path=None):
@@ -495,6 +502,7 @@ def selftest(_):
 
 
 def main():
+    global RENDER_SIZE
     parser = argparse.ArgumentParser(
         description="Judge `logotipo-outline import` against librsvg's rendering of the same "
                     "SVG: coverage IoU after fitting both drawings to their bounding boxes, and "
@@ -504,6 +512,8 @@ def main():
                         help="the logotipo-outline to judge (default build/logotipo-outline)")
     parser.add_argument("--timeout", type=float, default=10,
                         help="seconds an import may take before it counts as a hang (default 10)")
+    parser.add_argument("--size", type=int, default=RENDER_SIZE,
+                        help="pixels the source is rendered to fit (default %d)" % RENDER_SIZE)
     commands = parser.add_subparsers(dest="command", required=True)
     one = commands.add_parser("check", help="judge one file; exit 0 when its IoU >= 0.97")
     one.add_argument("svg")
@@ -525,6 +535,7 @@ def main():
         sys.exit("fidelity.py: rsvg-convert is missing (Debian package librsvg2-bin)")
     if arguments.command != "selftest" and not os.access(arguments.tool, os.X_OK):
         sys.exit("fidelity.py: no logotipo-outline at %s (give --tool)" % arguments.tool)
+    RENDER_SIZE = arguments.size  # the sweep's worker processes are forked after this
     run = {"sweep": sweep, "check": check, "selftest": selftest}[arguments.command]
     sys.exit(run(arguments))
 
