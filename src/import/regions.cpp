@@ -6,6 +6,7 @@
 #include "clip.h"
 #include "flatten.h"
 #include "geometry.h"
+#include "gradient.h"
 #include "stroke.h"
 
 #include <algorithm>
@@ -266,6 +267,11 @@ IntRect boxOf(const Paths& paths) {
 }
 
 bool translucent(const Paint& paint) {
+    if (paint.set && paint.gradient) {
+        const std::vector<GradientStop>& stops = paint.gradient->stops;
+        return std::any_of(stops.begin(), stops.end(),
+                           [](const GradientStop& stop) { return stop.opacity < 1; });
+    }
     return paint.set && paint.opacity < 1;
 }
 
@@ -308,6 +314,66 @@ std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const P
     return pieces;
 }
 
+// The layers painted so far: all of them, each with its tint, while translucent paint is
+// to be mixed; those to show, neighbours of one class and part joined.
+struct Painting {
+    const InkRules& ink;
+    bool mixing;
+    std::vector<Layer> painted;
+    std::vector<Layer>* layers;
+};
+
+// Paints one solid paint over area: opaque as one layer, translucent mixed with what lies
+// under it.
+void paintSolid(Painting& painting, int part, const Paint& paint, Paths area) {
+    Ink kind = inkOf(paint, painting.ink);
+    if (kind == Ink::none || area.empty()) {
+        return;
+    }
+    std::vector<Layer> mixed;
+    if (translucent(paint)) {
+        mixed = mixedOver(painting.painted, part, paint, painting.ink, std::move(area));
+    } else {
+        mixed.push_back({part, kind, std::move(area), seenOver(paint, whiteTint)});
+    }
+    if (painting.mixing) {
+        painting.painted.insert(painting.painted.end(), mixed.begin(), mixed.end());
+    }
+    std::vector<Layer>* layers = painting.layers;
+    for (Layer& layer : mixed) {
+        if (!layer.shows) {
+            continue;
+        }
+        // Neighbouring layers of one class and part join first: their order among
+        // themselves shows nowhere.
+        Layer* last = layers->empty() ? nullptr : &layers->back();
+        if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
+            last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
+        } else {
+            layers->push_back(std::move(layer));
+        }
+    }
+}
+
+// Paints a fill or a stroke: a gradient band by band, each band a solid paint.
+void paintArea(Painting& painting, int part, const Shape& shape, const Paint& paint, Paths area,
+               const Matrix& m, Stage& stage) {
+    if (!paint.gradient) {
+        paintSolid(painting, part, paint, std::move(area));
+        return;
+    }
+    bool repeated = true;
+    std::vector<GradientBand> bands =
+        gradientBands(paint, m, boxOf(area), stage.tolerance, painting.ink, &repeated);
+    if (!repeated) {
+        stage.notes->push_back(at(shape) + " has a gradient repeating into more than " +
+                               std::to_string(mostGradientBands) + " bands: painted as padded");
+    }
+    for (GradientBand& band : bands) {
+        paintSolid(painting, part, band.paint, combine(ctIntersection, area, band.area));
+    }
+}
+
 // Every fill and stroke as a layer, in painter's order. False when the curves need more
 // points than a run may hold.
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
@@ -319,8 +385,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
     });
     // Translucent paint is mixed with the layers as painted, each with its own tint; the
     // layers to show join by class.
-    bool mixing = anyTranslucent(parts);
-    std::vector<Layer> painted;
+    Painting painting{ink, anyTranslucent(parts), {}, layers};
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
         Paths clip;
@@ -337,8 +402,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
             Matrix m = composeMatrix(grid, shape.transform);
             for (int stroke = 0; stroke < 2; ++stroke) {
                 const Paint& paint = stroke ? shape.stroke : shape.fill;
-                Ink kind = inkOf(paint, ink);
-                if (kind == Ink::none) {
+                if (inkOf(paint, ink) == Ink::none) {
                     continue;
                 }
                 Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
@@ -349,31 +413,9 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                     area = combine(ctIntersection, area, clip);
                 }
                 area = clips.cut(std::move(area), shape);
-                if (area.empty()) {
-                    continue;
-                }
-                std::vector<Layer> mixed;
-                if (translucent(paint)) {
-                    mixed = mixedOver(painted, static_cast<int>(part), paint, ink, std::move(area));
-                } else {
-                    mixed.push_back({static_cast<int>(part), kind, std::move(area),
-                                     seenOver(paint, whiteTint)});
-                }
-                if (mixing) {
-                    painted.insert(painted.end(), mixed.begin(), mixed.end());
-                }
-                for (Layer& layer : mixed) {
-                    if (!layer.shows) {
-                        continue;
-                    }
-                    // Neighbouring layers of one class and part join first: their order among
-                    // themselves shows nowhere.
-                    Layer* last = layers->empty() ? nullptr : &layers->back();
-                    if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
-                        last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
-                    } else {
-                        layers->push_back(std::move(layer));
-                    }
+                if (!area.empty()) {
+                    paintArea(painting, static_cast<int>(part), shape, paint, std::move(area), m,
+                              stage);
                 }
             }
         }
