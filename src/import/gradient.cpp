@@ -31,8 +31,11 @@ std::vector<double> classCuts(const Gradient& gradient, const InkRules& rules) {
     for (int i = 0; i <= samples; ++i) {
         ts.push_back(static_cast<double>(i) / samples);
     }
-    for (const GradientStop& stop : gradient.stops) { // a colour may jump at a stop
-        ts.insert(ts.end(), {std::max(0.0, stop.offset - 1e-9), stop.offset});
+    // A colour may jump at a stop; past a few hundred stops the samples alone must do.
+    if (gradient.stops.size() <= samples) {
+        for (const GradientStop& stop : gradient.stops) {
+            ts.insert(ts.end(), {std::max(0.0, stop.offset - 1e-9), stop.offset});
+        }
     }
     std::sort(ts.begin(), ts.end());
     ts.erase(std::unique(ts.begin(), ts.end()), ts.end());
@@ -102,10 +105,14 @@ std::vector<Interval> intervalsOf(const Gradient& gradient, const std::vector<do
     return out;
 }
 
+// Far corners of bands stay within what Clipper's wide arithmetic takes, far enough out not
+// to bend the band where it meets the area.
+constexpr double bandReach = 1e12;
+
 IntPoint gridPoint(const Matrix& m, Point p) {
     Point q = applyMatrix(m, p);
     auto round = [](double v) {
-        return std::llround(std::clamp(v, -2 * windowReach, 2 * windowReach));
+        return std::isfinite(v) ? std::llround(std::clamp(v, -bandReach, bandReach)) : 0;
     };
     return {round(q.x), round(q.y)};
 }
