@@ -286,31 +286,63 @@ bool anyTranslucent(const std::vector<Part>& parts) {
     return false;
 }
 
-// A translucent paint over the layers so far: split by the topmost layer under each part of
-// it, each piece mixed with that layer's tint, the rest with the white background. A piece
-// that leaves the class under it as it was changes nothing that shows: it is kept for its
-// tint alone, since many such pieces cost far more to join than they show.
-std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const Paint& paint,
-                             const InkRules& ink, Paths area) {
+// What lies under an area: its pieces, each over the topmost layer there (an index into the
+// layers) or, at -1, over the white background.
+struct Beneath {
+    Paths piece;
+    long below;
+};
+
+std::vector<Beneath> beneath(const std::vector<Layer>& layers, Paths area) {
+    std::vector<Beneath> pieces;
+    area = combine(ctUnion, area, {});
+    IntRect box = area.empty() ? IntRect{} : boxOf(area);
+    for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
+        // Only the outlines that reach the area's box take part; the holes of an outer one
+        // left out lie away from it too.
+        Paths near;
+        for (const Path& path : layers[j].area) {
+            if (boxesTouch(box, boundsOf(path))) {
+                near.push_back(path);
+            }
+        }
+        if (near.empty()) {
+            continue;
+        }
+        Paths piece = combine(ctIntersection, area, near);
+        if (!piece.empty()) {
+            pieces.push_back({std::move(piece), static_cast<long>(j)});
+            area = combine(ctDifference, area, near);
+            box = area.empty() ? box : boxOf(area);
+        }
+    }
+    if (!area.empty()) {
+        pieces.push_back({std::move(area), -1});
+    }
+    return pieces;
+}
+
+// A translucent paint over what lies beneath it (within band, when given), each piece mixed
+// with the tint of the layer under it or of the white background. A piece that leaves the
+// class under it as it was changes nothing that shows: it is kept for its tint alone, since
+// many such pieces cost far more to join than they show.
+std::vector<Layer> mixedOver(const std::vector<Layer>& layers, const std::vector<Beneath>& under,
+                             int part, const Paint& paint, const InkRules& ink, const Paths* band) {
     std::vector<Layer> pieces;
-    auto add = [&](Paths piece, const Tint& under, const Layer* below) {
-        Tint seen = seenOver(paint, under);
+    IntRect bandBox = band != nullptr ? boxOf(*band) : IntRect{};
+    for (const Beneath& entry : under) {
+        const Layer* below = entry.below >= 0 ? &layers[entry.below] : nullptr;
+        Tint seen = seenOver(paint, below != nullptr ? below->tint : whiteTint);
         Ink kind = inkOfSeen(paint, seen, ink);
-        if (kind != Ink::none && !piece.empty()) {
+        if (kind == Ink::none || (band != nullptr && !boxesTouch(bandBox, boxOf(entry.piece)))) {
+            continue;
+        }
+        Paths piece = band != nullptr ? combine(ctIntersection, entry.piece, *band) : entry.piece;
+        if (!piece.empty()) {
             bool shows = below == nullptr || kind != below->ink || below->part != part;
             pieces.push_back({part, kind, std::move(piece), seen, shows});
         }
-    };
-    area = combine(ctUnion, area, {});
-    for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
-        const Layer& under = layers[j];
-        if (under.area.empty() || !boxesTouch(boxOf(area), boxOf(under.area))) {
-            continue;
-        }
-        add(combine(ctIntersection, area, under.area), under.tint, &under);
-        area = combine(ctDifference, area, under.area);
     }
-    add(std::move(area), whiteTint, nullptr);
     return pieces;
 }
 
@@ -323,19 +355,7 @@ struct Painting {
     std::vector<Layer>* layers;
 };
 
-// Paints one solid paint over area: opaque as one layer, translucent mixed with what lies
-// under it.
-void paintSolid(Painting& painting, int part, const Paint& paint, Paths area) {
-    Ink kind = inkOf(paint, painting.ink);
-    if (kind == Ink::none || area.empty()) {
-        return;
-    }
-    std::vector<Layer> mixed;
-    if (translucent(paint)) {
-        mixed = mixedOver(painting.painted, part, paint, painting.ink, std::move(area));
-    } else {
-        mixed.push_back({part, kind, std::move(area), seenOver(paint, whiteTint)});
-    }
+void addLayers(Painting& painting, std::vector<Layer> mixed) {
     if (painting.mixing) {
         painting.painted.insert(painting.painted.end(), mixed.begin(), mixed.end());
     }
@@ -355,7 +375,23 @@ void paintSolid(Painting& painting, int part, const Paint& paint, Paths area) {
     }
 }
 
-// Paints a fill or a stroke: a gradient band by band, each band a solid paint.
+// Paints one solid paint over area: opaque as one layer, translucent mixed with what lies
+// under it.
+void paintSolid(Painting& painting, int part, const Paint& paint, Paths area) {
+    Ink kind = inkOf(paint, painting.ink);
+    if (kind == Ink::none || area.empty()) {
+        return;
+    }
+    if (translucent(paint)) {
+        std::vector<Beneath> under = beneath(painting.painted, std::move(area));
+        addLayers(painting, mixedOver(painting.painted, under, part, paint, painting.ink, nullptr));
+    } else {
+        addLayers(painting, {{part, kind, std::move(area), seenOver(paint, whiteTint)}});
+    }
+}
+
+// Paints a fill or a stroke: a gradient band by band, each band a solid paint. What lies
+// under the area is found once for all its translucent bands.
 void paintArea(Painting& painting, int part, const Shape& shape, const Paint& paint, Paths area,
                const Matrix& m, Stage& stage) {
     if (!paint.gradient) {
@@ -369,8 +405,19 @@ void paintArea(Painting& painting, int part, const Shape& shape, const Paint& pa
         stage.notes->push_back(at(shape) + " has a gradient repeating into more than " +
                                std::to_string(mostGradientBands) + " bands: painted as padded");
     }
+    std::vector<Beneath> under;
+    bool found = false;
     for (GradientBand& band : bands) {
-        paintSolid(painting, part, band.paint, combine(ctIntersection, area, band.area));
+        if (!translucent(band.paint)) {
+            paintSolid(painting, part, band.paint, combine(ctIntersection, area, band.area));
+        } else if (inkOf(band.paint, painting.ink) != Ink::none) {
+            if (!found) {
+                under = beneath(painting.painted, area);
+                found = true;
+            }
+            addLayers(painting, mixedOver(painting.painted, under, part, band.paint, painting.ink,
+                                          &band.area));
+        }
     }
 }
 
@@ -469,7 +516,9 @@ std::vector<Region> showLayers(const std::vector<Layer>& layers) {
 
 } // namespace
 
-Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
+namespace {
+
+Paths execute(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
               bool strict) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
@@ -489,6 +538,18 @@ Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillTy
         }
     }
     return {};
+}
+
+} // namespace
+
+Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
+              bool strict) {
+    if (!strict) {
+        return execute(type, subject, clip, fill, false);
+    }
+    // Clipper's strict mode is many times slower than the loose one on stacked outlines: the
+    // loose result, which no longer overlaps itself, is made strictly simple on its own.
+    return execute(ctUnion, execute(type, subject, clip, fill, false), {}, pftNonZero, true);
 }
 
 double pathsArea(const Paths& paths) {
@@ -519,6 +580,12 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
         return run;
     }
     std::vector<Region> shown = showLayers(layers);
+    size_t pts = 0, npaths = 0;
+    for (auto& l : layers) {
+        npaths += l.area.size();
+        for (auto& p : l.area)
+            pts += p.size();
+    }
     for (size_t part = 0; part < parts.size(); ++part) {
         for (Ink kind : {Ink::red, Ink::dark}) {
             Paths all;
