@@ -411,7 +411,8 @@ TEST(ImportGeometry, AgreesWithClipperAndWithMapsOneByOne) {
 // Gradients paint by where their colours fall. Each case is a 10 x 10 (or 20 x 10) box of
 // one SVG, drawn at 100 grid units a unit, with the dark and red areas the colour rules give:
 // a channel under 235 of 255 is not white; red to blue is red while blue is at most a quarter
-// of red (within 15 degrees of hue). Stops go through href; the last case is degenerate.
+// of red (within 15 degrees of hue). Stops go through href; one case is degenerate; a white
+// gloss fading out over black cuts a hole where it is near opaque, as over white.
 TEST(ImportGradient, BandsFallWhereTheColoursChangeClass) {
     Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg"
          xmlns:xlink="http://www.w3.org/1999/xlink" viewBox="0 0 100 100">
@@ -431,6 +432,10 @@ TEST(ImportGradient, BandsFallWhereTheColoursChangeClass) {
       <rect x="60" width="20" height="10" fill="url(#slant)"/>
       <rect y="20" width="10" height="10" fill="url(#stripes)"/>
       <rect x="20" y="20" width="10" height="10" fill="url(#point)"/>
+      <linearGradient id="gloss"><stop offset="0" stop-color="#fff"/>
+        <stop offset="1" stop-color="#fff" stop-opacity="0"/></linearGradient>
+      <rect x="40" y="20" width="10" height="10"/>
+      <rect x="40" y="20" width="10" height="10" fill="url(#gloss)"/>
     </svg>)svg");
     Placement placement{100, 0, 10000};
     std::map<Ink, ClipperLib::Paths> shown;
@@ -475,6 +480,7 @@ TEST(ImportGradient, BandsFallWhereTheColoursChangeClass) {
          {box(5 * red, 20, 5, 30), box(5 + 5 * red, 20, 10, 30)},
          {box(0, 20, 5 * red, 30), box(5, 20, 5 + 5 * red, 30)}},
         {"degenerate, the last stop", box(20, 20, 30, 30), {}, {box(20, 20, 30, 30)}},
+        {"gloss over black", box(40, 20, 50, 30), {box(40 + 10 * white, 20, 50, 30)}, {}},
     };
     for (const Case& c : cases) {
         for (Ink ink : {Ink::dark, Ink::red}) {

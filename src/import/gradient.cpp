@@ -7,6 +7,7 @@
 #include "regions.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace ClipperLib;
@@ -21,12 +22,31 @@ struct Interval {
     Paint paint;
 };
 
-Ink classAt(const Gradient& gradient, double t, const InkRules& rules) {
-    return inkOf(gradientPaintAt(gradient, t), rules);
+// What a band must keep the same: its class over white and over black (where translucent
+// paint turns from one class to another over the darkest ground), and, when translucent
+// paint is to be mixed over it or it is translucent itself, its colour and opacity within
+// steps of fineStep and 1 / opacitySteps, so that what it shows over other colours is near
+// its middle's.
+using BandKey = std::array<int, 6>;
+constexpr int fineStep = 24, opacitySteps = 8;
+
+BandKey keyAt(const Gradient& gradient, double t, const InkRules& rules, bool fine) {
+    Paint paint = gradientPaintAt(gradient, t);
+    int overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules));
+    BandKey key{static_cast<int>(inkOf(paint, rules)), overBlack, 0, 0, 0, 0};
+    if (fine) {
+        key = {key[0],
+               key[1],
+               paint.colour.r / fineStep,
+               paint.colour.g / fineStep,
+               paint.colour.b / fineStep,
+               static_cast<int>(paint.opacity * opacitySteps)};
+    }
+    return key;
 }
 
-// 0, each place in between where the class changes, and 1.
-std::vector<double> classCuts(const Gradient& gradient, const InkRules& rules) {
+// 0, each place in between where the key changes, and 1.
+std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, bool fine) {
     std::vector<double> ts;
     for (int i = 0; i <= samples; ++i) {
         ts.push_back(static_cast<double>(i) / samples);
@@ -40,22 +60,22 @@ std::vector<double> classCuts(const Gradient& gradient, const InkRules& rules) {
     std::sort(ts.begin(), ts.end());
     ts.erase(std::unique(ts.begin(), ts.end()), ts.end());
     std::vector<double> cuts{0};
-    Ink last = classAt(gradient, 0, rules);
+    BandKey last = keyAt(gradient, 0, rules, fine);
     for (size_t i = 1; i < ts.size(); ++i) {
-        Ink next = classAt(gradient, ts[i], rules);
+        BandKey next = keyAt(gradient, ts[i], rules, fine);
         if (next == last) {
             continue;
         }
         double low = ts[i - 1], high = ts[i];
         for (int step = 0; step < 40 && high - low > 1e-12; ++step) {
             double middle = (low + high) / 2;
-            (classAt(gradient, middle, rules) == last ? low : high) = middle;
+            (keyAt(gradient, middle, rules, fine) == last ? low : high) = middle;
         }
         cuts.push_back(high);
         last = next;
     }
     cuts.push_back(1);
-    // Too many changes of class for the bands: every few cuts kept, as coarser bands.
+    // Too many changes for the bands: every few cuts kept, as coarser bands.
     size_t pieces = cuts.size() - 1, stride = (pieces + mostGradientBands - 1) / mostGradientBands;
     if (stride > 1) {
         std::vector<double> kept;
@@ -68,10 +88,16 @@ std::vector<double> classCuts(const Gradient& gradient, const InkRules& rules) {
     return cuts;
 }
 
+// Where a gradient's bands change: fine, as bandCuts gives them, and by class alone, for
+// when a reflected or repeated gradient has too many periods for the fine ones.
+struct Cuts {
+    std::vector<double> fine, classes;
+};
+
 // The intervals that cover [low, high]: per period for reflect and repeat, when few enough;
 // else padded, the first and last stretched past 0 and 1.
-std::vector<Interval> intervalsOf(const Gradient& gradient, const std::vector<double>& cuts,
-                                  double low, double high, bool* repeated) {
+std::vector<Interval> intervalsOf(const Gradient& gradient, const Cuts& cuts, double low,
+                                  double high, bool* repeated) {
     std::vector<Interval> out;
     auto add = [&](double a, double b, double middle) {
         a = std::max(a, low);
@@ -80,15 +106,18 @@ std::vector<Interval> intervalsOf(const Gradient& gradient, const std::vector<do
             out.push_back({a, b, gradientPaintAt(gradient, middle)});
         }
     };
-    size_t pieces = cuts.size() - 1;
     if (gradient.spread != Spread::pad) {
         double first = std::floor(low), last = std::ceil(high);
-        if ((last - first) * pieces <= mostGradientBands) {
+        for (const std::vector<double>* period : {&cuts.fine, &cuts.classes}) {
+            size_t pieces = period->size() - 1;
+            if ((last - first) * pieces > mostGradientBands) {
+                continue;
+            }
             for (double k = first; k < last; ++k) {
                 bool mirrored =
                     gradient.spread == Spread::reflect && std::fmod(std::fabs(k), 2) == 1;
                 for (size_t i = 0; i < pieces; ++i) {
-                    double a = cuts[i], b = cuts[i + 1];
+                    double a = (*period)[i], b = (*period)[i + 1];
                     mirrored ? add(k + 1 - b, k + 1 - a, (a + b) / 2)
                              : add(k + a, k + b, (a + b) / 2);
                 }
@@ -97,10 +126,12 @@ std::vector<Interval> intervalsOf(const Gradient& gradient, const std::vector<do
         }
         *repeated = false;
     }
+    const std::vector<double>& fine = cuts.fine;
+    size_t pieces = fine.size() - 1;
     for (size_t i = 0; i < pieces; ++i) {
-        double a = i == 0 ? std::min(low, 0.0) : cuts[i];
-        double b = i + 1 == pieces ? std::max(high, 1.0) : cuts[i + 1];
-        add(a, b, (cuts[i] + cuts[i + 1]) / 2);
+        double a = i == 0 ? std::min(low, 0.0) : fine[i];
+        double b = i + 1 == pieces ? std::max(high, 1.0) : fine[i + 1];
+        add(a, b, (fine[i] + fine[i + 1]) / 2);
     }
     return out;
 }
@@ -132,9 +163,8 @@ std::vector<Point> cornersIn(const IntRect& box, const Matrix& fromGrid) {
 }
 
 // A linear gradient's bands: strips across its vector, as long as the box is wide.
-std::vector<GradientBand> linearBands(const Gradient& g, const std::vector<double>& cuts,
-                                      const Matrix& toGrid, const std::vector<Point>& corners,
-                                      bool* repeated) {
+std::vector<GradientBand> linearBands(const Gradient& g, const Cuts& cuts, const Matrix& toGrid,
+                                      const std::vector<Point>& corners, bool* repeated) {
     Point start{g.x1, g.y1}, v{g.x2 - g.x1, g.y2 - g.y1}, w{-v.y, v.x};
     double length = v.x * v.x + v.y * v.y;
     double t0 = HUGE_VAL, t1 = -HUGE_VAL, s0 = HUGE_VAL, s1 = -HUGE_VAL;
@@ -164,10 +194,9 @@ double radialParameter(Point focus, Point towards, double r, Point p) {
 }
 
 // A radial gradient's bands: the disc of each interval's end less the disc of its start.
-std::vector<GradientBand> radialBands(const Gradient& g, const std::vector<double>& cuts,
-                                      const Matrix& toGrid, const IntRect& box,
-                                      const std::vector<Point>& corners, double tolerance,
-                                      bool* repeated) {
+std::vector<GradientBand> radialBands(const Gradient& g, const Cuts& cuts, const Matrix& toGrid,
+                                      const IntRect& box, const std::vector<Point>& corners,
+                                      double tolerance, bool* repeated) {
     Point centre{g.cx, g.cy}, focus{g.fx, g.fy};
     Point towards{centre.x - focus.x, centre.y - focus.y};
     double apart = std::hypot(towards.x, towards.y), inside = 0.999 * g.r;
@@ -232,22 +261,25 @@ Paint gradientPaintAt(const Gradient& gradient, double t) {
 
 std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
                                         const IntRect& extent, double tolerance,
-                                        const InkRules& rules, bool* repeated) {
+                                        const InkRules& rules, bool fine, bool* repeated) {
     const Gradient& g = *paint.gradient;
     *repeated = true;
     if (g.stops.empty()) {
         return {};
     }
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
-    std::vector<double> cuts = classCuts(g, rules);
+    Cuts cuts{bandCuts(g, rules, fine), {}};
     Matrix space = composeMatrix(toGrid, g.transform), back;
     bool linearDegenerate = g.x1 == g.x2 && g.y1 == g.y2;
     bool degenerate = g.radial ? !(g.r > 0) : linearDegenerate;
     if (degenerate || !invertMatrix(space, &back)) { // the last stop's colour, as SVG says
         return {{gradientPaintAt(g, 1), {boxPath(box)}}};
     }
-    if (cuts.size() == 2) {
+    if (cuts.fine.size() == 2) {
         return {{gradientPaintAt(g, 0.5), {boxPath(box)}}};
+    }
+    if (g.spread != Spread::pad) {
+        cuts.classes = fine ? bandCuts(g, rules, false) : cuts.fine;
     }
     std::vector<Point> corners = cornersIn(box, back);
     return g.radial ? radialBands(g, cuts, space, box, corners, tolerance, repeated)

@@ -399,8 +399,8 @@ void paintArea(Painting& painting, int part, const Shape& shape, const Paint& pa
         return;
     }
     bool repeated = true;
-    std::vector<GradientBand> bands =
-        gradientBands(paint, m, boxOf(area), stage.tolerance, painting.ink, &repeated);
+    std::vector<GradientBand> bands = gradientBands(paint, m, boxOf(area), stage.tolerance,
+                                                    painting.ink, painting.mixing, &repeated);
     if (!repeated) {
         stage.notes->push_back(at(shape) + " has a gradient repeating into more than " +
                                std::to_string(mostGradientBands) + " bands: painted as padded");
