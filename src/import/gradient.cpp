@@ -270,8 +270,7 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
     Cuts cuts{bandCuts(g, rules, fine), {}};
     Matrix space = composeMatrix(toGrid, g.transform), back;
-    bool linearDegenerate = g.x1 == g.x2 && g.y1 == g.y2;
-    bool degenerate = g.radial ? !(g.r > 0) : linearDegenerate;
+    bool degenerate = g.radial ? !(g.r > 0) : g.x1 == g.x2 && g.y1 == g.y2;
     if (degenerate || !invertMatrix(space, &back)) { // the last stop's colour, as SVG says
         return {{gradientPaintAt(g, 1), {boxPath(box)}}};
     }
