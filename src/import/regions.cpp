@@ -408,6 +408,9 @@ void paintArea(Painting& painting, int part, const Shape& shape, const Paint& pa
     std::vector<Beneath> under;
     bool found = false;
     for (GradientBand& band : bands) {
+        if (band.area.empty()) { // a ring too thin for the grid
+            continue;
+        }
         if (!translucent(band.paint)) {
             paintSolid(painting, part, band.paint, combine(ctIntersection, area, band.area));
         } else if (inkOf(band.paint, painting.ink) != Ink::none) {
