@@ -29,6 +29,9 @@ struct Interval {
 // its middle's.
 using BandKey = std::array<int, 6>;
 constexpr int fineStep = 24, opacitySteps = 8;
+// Translucent bands multiply the pieces of all that is painted over them later: past this
+// many fine bands a gradient is cut by class alone.
+constexpr size_t mostFineBands = 16;
 
 BandKey keyAt(const Gradient& gradient, double t, const InkRules& rules, bool fine) {
     Paint paint = gradientPaintAt(gradient, t);
@@ -269,6 +272,9 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
     }
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
     Cuts cuts{bandCuts(g, rules, fine), {}};
+    if (cuts.fine.size() > mostFineBands + 1) { // many colours (a rainbow): classes alone
+        cuts.fine = bandCuts(g, rules, false);
+    }
     Matrix space = composeMatrix(toGrid, g.transform), back;
     bool degenerate = g.radial ? !(g.r > 0) : g.x1 == g.x2 && g.y1 == g.y2;
     if (degenerate || !invertMatrix(space, &back)) { // the last stop's colour, as SVG says
