@@ -24,7 +24,7 @@ Segment line(double x, double y) {
 Shape filled(std::vector<Subpath> subpaths, Colour colour) {
     Shape shape;
     shape.subpaths = std::move(subpaths);
-    shape.fill = {true, colour, 1};
+    shape.fill = {true, colour, 1, {}};
     return shape;
 }
 

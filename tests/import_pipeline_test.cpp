@@ -9,6 +9,8 @@
 #include "outlinetool.h"
 #include "pipeline.h"
 #include "random_drawing.h"
+#include "regions.h"
+#include "svg.h"
 
 #include <gtest/gtest.h>
 #include <polyclipping/clipper.hpp>
@@ -17,6 +19,7 @@
 #include <cmath>
 #include <cstdio>
 #include <fstream>
+#include <map>
 #include <random>
 #include <sstream>
 #include <string>
@@ -45,14 +48,14 @@ Subpath circle(double cx, double cy, double r) {
 Shape filled(std::vector<Subpath> subpaths, Colour colour) {
     Shape shape;
     shape.subpaths = std::move(subpaths);
-    shape.fill = {true, colour, 1};
+    shape.fill = {true, colour, 1, {}};
     return shape;
 }
 
 Shape stroked(Subpath subpath, double width, LineCap cap) {
     Shape shape;
     shape.subpaths = {std::move(subpath)};
-    shape.stroke = {true, {0, 0, 0}, 1};
+    shape.stroke = {true, {0, 0, 0}, 1, {}};
     shape.strokeWidth = width;
     shape.lineCap = cap;
     return shape;
@@ -403,4 +406,93 @@ TEST(ImportGeometry, AgreesWithClipperAndWithMapsOneByOne) {
     ClipperLib::Path edge{p};
     appendAlongEdge(on, &edge);
     EXPECT_EQ(edge, (ClipperLib::Path{{0, 0}, {20, 10}, {60, 30}, {80, 40}}));
+}
+
+// Gradients paint by where their colours fall. Each case is a 10 x 10 (or 20 x 10) box of
+// one SVG, drawn at 100 grid units a unit, with the dark and red areas the colour rules give:
+// a channel under 235 of 255 is not white; red to blue is red while blue is at most a quarter
+// of red (within 15 degrees of hue). Stops go through href; one case is degenerate; a white
+// gloss fading out over black cuts a hole where it is near opaque, as over white.
+TEST(ImportGradient, BandsFallWhereTheColoursChangeClass) {
+    Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg"
+         xmlns:xlink="http://www.w3.org/1999/xlink" viewBox="0 0 100 100">
+      <linearGradient id="fade"><stop offset="0" stop-color="#fff"/>
+        <stop offset="1" stop-color="#000"/></linearGradient>
+      <radialGradient id="spot"><stop offset="0" stop-color="#000"/>
+        <stop offset="1" stop-color="#fff"/></radialGradient>
+      <linearGradient id="redBlue"><stop offset="0" stop-color="#f00"/>
+        <stop offset="1" stop-color="#00f"/></linearGradient>
+      <linearGradient id="slant" xlink:href="#redBlue" x2="1" y2="1" gradientTransform="scale(0.5)"/>
+      <linearGradient id="stripes" xlink:href="#redBlue" x2="0.5" spreadMethod="repeat"/>
+      <linearGradient id="point" x2="0"><stop offset="0" stop-color="#00f"/>
+        <stop offset="1" stop-color="#f00"/></linearGradient>
+      <rect width="10" height="10" fill="url(#fade)"/>
+      <circle cx="25" cy="5" r="5" fill="url(#spot)"/>
+      <rect x="40" width="10" height="10" fill="url(#redBlue)"/>
+      <rect x="60" width="20" height="10" fill="url(#slant)"/>
+      <rect y="20" width="10" height="10" fill="url(#stripes)"/>
+      <rect x="20" y="20" width="10" height="10" fill="url(#point)"/>
+      <linearGradient id="gloss"><stop offset="0" stop-color="#fff"/>
+        <stop offset="1" stop-color="#fff" stop-opacity="0"/></linearGradient>
+      <rect x="40" y="20" width="10" height="10"/>
+      <rect x="40" y="20" width="10" height="10" fill="url(#gloss)"/>
+    </svg>)svg");
+    Placement placement{100, 0, 10000};
+    std::map<Ink, ClipperLib::Paths> shown;
+    for (const Region& region :
+         paintRegions({Part{"", drawing}}, {}, placement, RegionOptions{0.25}).regions) {
+        shown[region.ink] = region.paths;
+    }
+    auto grid = [&](std::vector<Point> points) {
+        ClipperLib::Path path;
+        for (Point p : points) {
+            path.emplace_back(std::llround(100 * p.x), std::llround(10000 - 100 * p.y));
+        }
+        return path;
+    };
+    auto box = [&](double x0, double y0, double x1, double y1) {
+        return grid({{x0, y0}, {x1, y0}, {x1, y1}, {x0, y1}});
+    };
+    auto disc = [&](double cx, double cy, double r) {
+        std::vector<Point> points;
+        for (int i = 0; i < 720; ++i) {
+            points.push_back(
+                {cx + r * std::cos(i * M_PI / 360), cy + r * std::sin(i * M_PI / 360)});
+        }
+        return grid(points);
+    };
+    const double white = 20.0 / 255, red = 0.2;
+    struct Case {
+        const char* name;
+        ClipperLib::Path where;
+        ClipperLib::Paths dark, red;
+    };
+    std::vector<Case> cases{
+        {"linear", box(0, 0, 10, 10), {box(10 * white, 0, 10, 10)}, {}},
+        {"radial", box(20, 0, 30, 10), {disc(25, 5, 5 * (1 - white))}, {}},
+        {"red to blue", box(40, 0, 50, 10), {box(40 + 10 * red, 0, 50, 10)}, {box(40, 0, 42, 10)}},
+        {"bounding box with transform",
+         box(60, 0, 80, 10),
+         {grid({{60 + 20 * red, 0}, {80, 0}, {80, 10}, {60, 10}, {60, 10 * red}})},
+         {grid({{60, 0}, {60 + 20 * red, 0}, {60, 10 * red}})}},
+        {"repeat",
+         box(0, 20, 10, 30),
+         {box(5 * red, 20, 5, 30), box(5 + 5 * red, 20, 10, 30)},
+         {box(0, 20, 5 * red, 30), box(5, 20, 5 + 5 * red, 30)}},
+        {"degenerate, the last stop", box(20, 20, 30, 30), {}, {box(20, 20, 30, 30)}},
+        {"gloss over black", box(40, 20, 50, 30), {box(40 + 10 * white, 20, 50, 30)}, {}},
+    };
+    for (const Case& c : cases) {
+        for (Ink ink : {Ink::dark, Ink::red}) {
+            const ClipperLib::Paths& expected = ink == Ink::dark ? c.dark : c.red;
+            ClipperLib::Paths actual;
+            ClipperLib::Clipper clipper;
+            clipper.AddPaths(shown[ink], ClipperLib::ptSubject, true);
+            clipper.AddPath(c.where, ClipperLib::ptClip, true);
+            clipper.Execute(ClipperLib::ctIntersection, actual, ClipperLib::pftNonZero);
+            double apart = areaOf(actual, expected, ClipperLib::ctXor);
+            EXPECT_LT(apart, 0.005 * std::fabs(ClipperLib::Area(c.where)))
+                << c.name << (ink == Ink::dark ? ", dark" : ", red");
+        }
+    }
 }

@@ -429,7 +429,7 @@ TEST(PlaceUnder, StandsCentredUnderTheMark) {
     Shape square;
     square.subpaths = {
         {{100, 200}, {{false, {}, {}, {300, 200}}, {false, {}, {}, {300, 400}}}, true}};
-    square.fill = {true, {200, 0, 0}, 1};
+    square.fill = {true, {200, 0, 0}, 1, {}};
     mark.shapes.push_back(square);
     for (const char* text : {"VESTRAL", "I", "Universidade Federal de São João del-Rei"}) {
         Drawing name = setText({text}, font);

@@ -48,11 +48,11 @@ inline Drawing randomDrawing(std::mt19937& random) {
         shape.subpaths = {path};
         const Colour& colour = colours[random() % 4];
         if (kind == 2 && random() % 2 == 0) {
-            shape.stroke = {true, colour, 1};
+            shape.stroke = {true, colour, 1, {}};
             shape.strokeWidth = 1 + 6 * unit(random);
             shape.lineJoin = static_cast<LineJoin>(random() % 3);
         } else {
-            shape.fill = {true, colour, 1};
+            shape.fill = {true, colour, 1, {}};
         }
         if (random() % 4 == 0) {
             shape.transform = {1, 0.3 * unit(random), 0.2, 0.7 + unit(random), 0, 0};

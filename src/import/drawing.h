@@ -34,10 +34,36 @@ struct Colour {
     int r, g, b;
 };
 
+// One colour of a gradient: where it stands along it (0 to 1), its colour and its opacity.
+struct GradientStop {
+    double offset;
+    Colour colour;
+    double opacity;
+};
+
+enum class Spread { pad, reflect, repeat };
+
+// A gradient in its own space, which transform maps to the user space of the shape it
+// paints. Each point takes the colour at its parameter t: linear, its projection on the
+// vector from (x1, y1) (t = 0) to (x2, y2) (t = 1); radial, the circle it lies on among
+// those growing from the focus (fx, fy) (t = 0) to the circle at (cx, cy) of radius r (t = 1).
+// Past 0 and 1, spread says how the colours go on.
+struct Gradient {
+    bool radial = false;
+    double x1 = 0, y1 = 0, x2 = 1, y2 = 0;
+    double cx = 0.5, cy = 0.5, r = 0.5, fx = 0.5, fy = 0.5;
+    Matrix transform;
+    Spread spread = Spread::pad;
+    std::vector<GradientStop> stops; // offsets non-decreasing; opacity includes the paint's own
+};
+
 struct Paint {
     bool set = false; // false: none
     Colour colour{0, 0, 0};
     double opacity = 1; // fill- or stroke-opacity times every group's opacity, 0 to 1
+    // A gradient's stops and geometry; colour and opacity then hold the mean of its stops,
+    // for where one colour must stand for it.
+    std::shared_ptr<const Gradient> gradient;
 };
 
 enum class FillRule { nonZero, evenOdd };

@@ -2,6 +2,7 @@
 #include "geometry.h"
 
 #include <algorithm>
+#include <cmath>
 
 using ClipperLib::IntPoint;
 
@@ -51,4 +52,18 @@ Matrix composeMatrix(const Matrix& o, const Matrix& i) {
 
 Point applyMatrix(const Matrix& m, Point p) {
     return {m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
+}
+
+bool invertMatrix(const Matrix& m, Matrix* inverse) {
+    double det = m.a * m.d - m.b * m.c;
+    if (!std::isfinite(det) || std::fabs(det) < 1e-300) {
+        return false;
+    }
+    *inverse = {m.d / det,
+                -m.b / det,
+                -m.c / det,
+                m.a / det,
+                (m.c * m.f - m.d * m.e) / det,
+                (m.b * m.e - m.a * m.f) / det};
+    return true;
 }

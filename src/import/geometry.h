@@ -38,3 +38,5 @@ void appendAlongEdge(std::vector<EdgePoint> points, ClipperLib::Path* out);
 // The affine map that applies inner, then outer.
 Matrix composeMatrix(const Matrix& outer, const Matrix& inner);
 Point applyMatrix(const Matrix& m, Point p);
+// False when m cannot be inverted (or is not finite).
+bool invertMatrix(const Matrix& m, Matrix* inverse);

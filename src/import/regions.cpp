@@ -6,6 +6,7 @@
 #include "clip.h"
 #include "flatten.h"
 #include "geometry.h"
+#include "gradient.h"
 #include "stroke.h"
 
 #include <algorithm>
@@ -271,6 +272,11 @@ IntRect boxOf(const Paths& paths) {
 constexpr double nearlyOpaque = 1 - 2.0 / 255;
 
 bool translucent(const Paint& paint) {
+    if (paint.set && paint.gradient) {
+        const std::vector<GradientStop>& stops = paint.gradient->stops;
+        return std::any_of(stops.begin(), stops.end(),
+                           [](const GradientStop& stop) { return stop.opacity < nearlyOpaque; });
+    }
     return paint.set && paint.opacity < nearlyOpaque;
 }
 
@@ -285,48 +291,89 @@ bool anyTranslucent(const std::vector<Part>& parts) {
     return false;
 }
 
+// What lies under an area: its pieces, each over the topmost layer there (an index into the
+// layers) or, at -1, over the white background.
+struct Beneath {
+    Paths piece;
+    long below;
+};
+
+std::vector<Beneath> beneath(const std::vector<Layer>& layers, Paths area) {
+    std::vector<Beneath> pieces;
+    area = combine(ctUnion, area, {});
+    IntRect box = area.empty() ? IntRect{} : boxOf(area);
+    for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
+        // Only the outlines that reach the area's box take part; the holes of an outer one
+        // left out lie away from it too.
+        Paths near;
+        for (const Path& path : layers[j].area) {
+            if (boxesTouch(box, boundsOf(path))) {
+                near.push_back(path);
+            }
+        }
+        if (near.empty()) {
+            continue;
+        }
+        Paths piece = combine(ctIntersection, area, near);
+        if (!piece.empty()) {
+            pieces.push_back({std::move(piece), static_cast<long>(j)});
+            area = combine(ctDifference, area, near);
+            box = area.empty() ? box : boxOf(area);
+        }
+    }
+    if (!area.empty()) {
+        pieces.push_back({std::move(area), -1});
+    }
+    return pieces;
+}
+
 bool sameLevels(const Tint& a, const Tint& b) {
     return std::lround(a.r) == std::lround(b.r) && std::lround(a.g) == std::lround(b.g) &&
            std::lround(a.b) == std::lround(b.b);
 }
 
-// A translucent paint over the layers so far: split by the topmost layer under each part of
-// it, each piece mixed with that layer's tint, the rest with the white background. A piece
-// that leaves the class under it as it was changes nothing that shows: it is kept for its
-// tint alone, since many such pieces cost far more to join than they show. The pieces are
-// disjoint, so those that look alike (the same 8-bit levels, as a viewer stores them) are
-// one layer: otherwise overlapping translucent shapes multiply the layers each later one is
-// mixed over.
-std::vector<Layer> mixedOver(const std::vector<Layer>& layers, int part, const Paint& paint,
-                             const InkRules& ink, Paths area) {
+// A translucent paint over what lies beneath it (within band, when given), each piece mixed
+// with the tint of the layer under it or of the white background. A piece that leaves the
+// class under it as it was changes nothing that shows: it is kept for its tint alone, since
+// many such pieces cost far more to join than they show. The pieces are disjoint, so those
+// that look alike (the same 8-bit levels, as a viewer stores them) are one layer: otherwise
+// overlapping translucent shapes multiply the layers each later one is mixed over.
+std::vector<Layer> mixedOver(const std::vector<Layer>& layers, const std::vector<Beneath>& under,
+                             int part, const Paint& paint, const InkRules& ink, const Paths* band) {
     std::vector<Layer> pieces;
-    auto add = [&](Paths piece, const Tint& under, const Layer* below) {
-        Tint seen = seenOver(paint, under);
+    IntRect bandBox = band != nullptr ? boxOf(*band) : IntRect{};
+    for (const Beneath& entry : under) {
+        const Layer* below = entry.below >= 0 ? &layers[entry.below] : nullptr;
+        Tint seen = seenOver(paint, below != nullptr ? below->tint : whiteTint);
         Ink kind = inkOfSeen(paint, seen, ink);
-        if (kind == Ink::none || piece.empty()) {
-            return;
-        }
-        bool shows = below == nullptr || kind != below->ink || below->part != part;
-        for (Layer& alike : pieces) {
-            if (alike.ink == kind && alike.shows == shows && sameLevels(alike.tint, seen)) {
-                alike.area.insert(alike.area.end(), piece.begin(), piece.end());
-                return;
-            }
-        }
-        pieces.push_back({part, kind, std::move(piece), seen, shows});
-    };
-    area = combine(ctUnion, area, {});
-    for (size_t j = layers.size(); j-- > 0 && !area.empty();) {
-        const Layer& under = layers[j];
-        if (under.area.empty() || !boxesTouch(boxOf(area), boxOf(under.area))) {
+        if (kind == Ink::none || (band != nullptr && !boxesTouch(bandBox, boxOf(entry.piece)))) {
             continue;
         }
-        add(combine(ctIntersection, area, under.area), under.tint, &under);
-        area = combine(ctDifference, area, under.area);
+        Paths piece = band != nullptr ? combine(ctIntersection, entry.piece, *band) : entry.piece;
+        if (piece.empty()) {
+            continue;
+        }
+        bool shows = below == nullptr || kind != below->ink || below->part != part;
+        auto same = std::find_if(pieces.begin(), pieces.end(), [&](const Layer& other) {
+            return other.ink == kind && other.shows == shows && sameLevels(other.tint, seen);
+        });
+        if (same != pieces.end()) {
+            same->area.insert(same->area.end(), piece.begin(), piece.end());
+        } else {
+            pieces.push_back({part, kind, std::move(piece), seen, shows});
+        }
     }
-    add(std::move(area), whiteTint, nullptr);
     return pieces;
 }
+
+// The layers painted so far: all of them, each with its tint, while translucent paint is
+// to be mixed; those to show, neighbours of one class and part joined.
+struct Painting {
+    const InkRules& ink;
+    bool mixing;
+    std::vector<Layer> painted;
+    std::vector<Layer>* layers;
+};
 
 // Adds layers to those painted so far. A layer that looks like the last one painted (a run of
 // shapes of one colour) joins it: the two lie next to each other in painter's order, so
@@ -343,6 +390,75 @@ void paintOver(std::vector<Layer>* painted, const std::vector<Layer>& layers) {
     }
 }
 
+void addLayers(Painting& painting, std::vector<Layer> mixed) {
+    if (painting.mixing) {
+        paintOver(&painting.painted, mixed);
+    }
+    std::vector<Layer>* layers = painting.layers;
+    for (Layer& layer : mixed) {
+        if (!layer.shows) {
+            continue;
+        }
+        // Neighbouring layers of one class and part join first: their order among
+        // themselves shows nowhere.
+        Layer* last = layers->empty() ? nullptr : &layers->back();
+        if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
+            last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
+        } else {
+            layers->push_back(std::move(layer));
+        }
+    }
+}
+
+// Paints one solid paint over area: opaque as one layer, translucent mixed with what lies
+// under it.
+void paintSolid(Painting& painting, int part, const Paint& paint, Paths area) {
+    Ink kind = inkOf(paint, painting.ink);
+    if (kind == Ink::none || area.empty()) {
+        return;
+    }
+    if (translucent(paint)) {
+        std::vector<Beneath> under = beneath(painting.painted, std::move(area));
+        addLayers(painting, mixedOver(painting.painted, under, part, paint, painting.ink, nullptr));
+    } else {
+        addLayers(painting, {{part, kind, std::move(area), seenOver(paint, whiteTint)}});
+    }
+}
+
+// Paints a fill or a stroke: a gradient band by band, each band a solid paint. What lies
+// under the area is found once for all its translucent bands.
+void paintArea(Painting& painting, int part, const Shape& shape, const Paint& paint, Paths area,
+               const Matrix& m, Stage& stage) {
+    if (!paint.gradient) {
+        paintSolid(painting, part, paint, std::move(area));
+        return;
+    }
+    bool repeated = true;
+    std::vector<GradientBand> bands = gradientBands(paint, m, boxOf(area), stage.tolerance,
+                                                    painting.ink, painting.mixing, &repeated);
+    if (!repeated) {
+        stage.notes->push_back(at(shape) + " has a gradient repeating into more than " +
+                               std::to_string(mostGradientBands) + " bands: painted as padded");
+    }
+    std::vector<Beneath> under;
+    bool found = false;
+    for (GradientBand& band : bands) {
+        if (band.area.empty()) { // a ring too thin for the grid
+            continue;
+        }
+        if (!translucent(band.paint)) {
+            paintSolid(painting, part, band.paint, combine(ctIntersection, area, band.area));
+        } else if (inkOf(band.paint, painting.ink) != Ink::none) {
+            if (!found) {
+                under = beneath(painting.painted, area);
+                found = true;
+            }
+            addLayers(painting, mixedOver(painting.painted, under, part, band.paint, painting.ink,
+                                          &band.area));
+        }
+    }
+}
+
 // Every fill and stroke as a layer, in painter's order. False when the curves need more
 // points than a run may hold.
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
@@ -354,8 +470,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
     });
     // Translucent paint is mixed with the layers as painted, each with its own tint; the
     // layers to show join by class.
-    bool mixing = anyTranslucent(parts);
-    std::vector<Layer> painted;
+    Painting painting{ink, anyTranslucent(parts), {}, layers};
     for (size_t part = 0; part < parts.size(); ++part) {
         const Drawing& drawing = parts[part].drawing;
         Paths clip;
@@ -372,8 +487,7 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
             Matrix m = composeMatrix(grid, shape.transform);
             for (int stroke = 0; stroke < 2; ++stroke) {
                 const Paint& paint = stroke ? shape.stroke : shape.fill;
-                Ink kind = inkOf(paint, ink);
-                if (kind == Ink::none) {
+                if (inkOf(paint, ink) == Ink::none) {
                     continue;
                 }
                 Paths area = stroke ? strokeArea(shape, m, stage) : fillArea(shape, m, stage);
@@ -384,31 +498,9 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                     area = combine(ctIntersection, area, clip);
                 }
                 area = clips.cut(std::move(area), shape);
-                if (area.empty()) {
-                    continue;
-                }
-                std::vector<Layer> mixed;
-                if (translucent(paint)) {
-                    mixed = mixedOver(painted, static_cast<int>(part), paint, ink, std::move(area));
-                } else {
-                    mixed.push_back({static_cast<int>(part), kind, std::move(area),
-                                     seenOver(paint, whiteTint)});
-                }
-                if (mixing) {
-                    paintOver(&painted, mixed);
-                }
-                for (Layer& layer : mixed) {
-                    if (!layer.shows) {
-                        continue;
-                    }
-                    // Neighbouring layers of one class and part join first: their order among
-                    // themselves shows nowhere.
-                    Layer* last = layers->empty() ? nullptr : &layers->back();
-                    if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
-                        last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
-                    } else {
-                        layers->push_back(std::move(layer));
-                    }
+                if (!area.empty()) {
+                    paintArea(painting, static_cast<int>(part), shape, paint, std::move(area), m,
+                              stage);
                 }
             }
         }
@@ -462,7 +554,9 @@ std::vector<Region> showLayers(const std::vector<Layer>& layers) {
 
 } // namespace
 
-Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
+namespace {
+
+Paths execute(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
               bool strict) {
     for (int attempt = 0; attempt < 2; ++attempt) {
         try {
@@ -482,6 +576,18 @@ Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillTy
         }
     }
     return {};
+}
+
+} // namespace
+
+Paths combine(ClipType type, const Paths& subject, const Paths& clip, PolyFillType fill,
+              bool strict) {
+    if (!strict) {
+        return execute(type, subject, clip, fill, false);
+    }
+    // Clipper's strict mode is many times slower than the loose one on stacked outlines: the
+    // loose result, which no longer overlaps itself, is made strictly simple on its own.
+    return execute(ctUnion, execute(type, subject, clip, fill, false), {}, pftNonZero, true);
 }
 
 double pathsArea(const Paths& paths) {
@@ -512,6 +618,12 @@ RegionRun paintRegions(const std::vector<Part>& parts, const InkRules& ink,
         return run;
     }
     std::vector<Region> shown = showLayers(layers);
+    size_t pts = 0, npaths = 0;
+    for (auto& l : layers) {
+        npaths += l.area.size();
+        for (auto& p : l.area)
+            pts += p.size();
+    }
     for (size_t part = 0; part < parts.size(); ++part) {
         for (Ink kind : {Ink::red, Ink::dark}) {
             Paths all;

@@ -80,46 +80,47 @@ double between(Direction in, Direction out) {
 
 } // namespace
 
-bool invertMatrix(const Matrix& m, Matrix* inverse) {
-    double det = m.a * m.d - m.b * m.c;
-    if (!std::isfinite(det) || std::fabs(det) < 1e-300) {
-        return false;
+namespace {
+
+void addBounds(const std::vector<Subpath>& subpaths, const Matrix& t, Box* box) {
+    auto add = [&](Point p) {
+        *box = {std::min(box->x0, p.x), std::min(box->y0, p.y), std::max(box->x1, p.x),
+                std::max(box->y1, p.y)};
+    };
+    for (const Subpath& subpath : subpaths) {
+        Point from = applyMatrix(t, subpath.start);
+        add(from);
+        for (const Segment& s : subpath.segments) {
+            Point end = applyMatrix(t, s.end);
+            if (s.cubic) {
+                Point c1 = applyMatrix(t, s.control1), c2 = applyMatrix(t, s.control2);
+                for (double u : turns(from.x, c1.x, c2.x, end.x)) {
+                    add(cubicAt(from, c1, c2, end, u));
+                }
+                for (double u : turns(from.y, c1.y, c2.y, end.y)) {
+                    add(cubicAt(from, c1, c2, end, u));
+                }
+            }
+            add(end);
+            from = end;
+        }
     }
-    *inverse = {m.d / det,
-                -m.b / det,
-                -m.c / det,
-                m.a / det,
-                (m.c * m.f - m.d * m.e) / det,
-                (m.b * m.e - m.a * m.f) / det};
-    return true;
 }
+
+} // namespace
 
 bool outlineBounds(const std::vector<Shape>& shapes, size_t first, const Matrix& m, Box* box) {
     Box b{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
-    auto add = [&](Point p) {
-        b = {std::min(b.x0, p.x), std::min(b.y0, p.y), std::max(b.x1, p.x), std::max(b.y1, p.y)};
-    };
     for (size_t i = first; i < shapes.size(); ++i) {
-        Matrix t = composeMatrix(m, shapes[i].transform);
-        for (const Subpath& subpath : shapes[i].subpaths) {
-            Point from = applyMatrix(t, subpath.start);
-            add(from);
-            for (const Segment& s : subpath.segments) {
-                Point end = applyMatrix(t, s.end);
-                if (s.cubic) {
-                    Point c1 = applyMatrix(t, s.control1), c2 = applyMatrix(t, s.control2);
-                    for (double u : turns(from.x, c1.x, c2.x, end.x)) {
-                        add(cubicAt(from, c1, c2, end, u));
-                    }
-                    for (double u : turns(from.y, c1.y, c2.y, end.y)) {
-                        add(cubicAt(from, c1, c2, end, u));
-                    }
-                }
-                add(end);
-                from = end;
-            }
-        }
+        addBounds(shapes[i].subpaths, composeMatrix(m, shapes[i].transform), &b);
     }
+    *box = b;
+    return b.x0 <= b.x1 && b.y0 <= b.y1;
+}
+
+bool subpathBounds(const std::vector<Subpath>& subpaths, Box* box) {
+    Box b{HUGE_VAL, HUGE_VAL, -HUGE_VAL, -HUGE_VAL};
+    addBounds(subpaths, Matrix{}, &b);
     *box = b;
     return b.x0 <= b.x1 && b.y0 <= b.y1;
 }

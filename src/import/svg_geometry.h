@@ -12,11 +12,12 @@
 std::vector<Segment> arcSegments(Point from, double rx, double ry, double rotation, bool largeArc,
                                  bool sweep, Point to);
 
-bool invertMatrix(const Matrix& m, Matrix* inverse);
-
 // The box of the outlines of shapes[first...] through m (curves by their extremes, strokes
 // not widened); false when there is none.
 bool outlineBounds(const std::vector<Shape>& shapes, size_t first, const Matrix& m, Box* box);
+
+// The same for subpaths in their own space.
+bool subpathBounds(const std::vector<Subpath>& subpaths, Box* box);
 
 enum class MarkerKind { start, mid, end };
 

@@ -1,5 +1,5 @@
 // Paint as the SVG reader's traversal reports it: none, currentColor, a colour, or a
-// reference (a gradient by its mean colour). Included by svg_read.cpp alone, whose one
+// reference (a gradient, with its mean colour). Included by svg_read.cpp alone, whose one
 // translation unit holds all of svgpp.
 #pragma once
 
@@ -18,7 +18,8 @@ enum class PaintKind { none, colour, currentColour };
 struct PaintValue {
     PaintKind kind = PaintKind::none;
     Colour colour{0, 0, 0};
-    double opacity = 1; // a gradient's mean opacity
+    double opacity = 1;                      // a gradient's mean opacity
+    const GradientPaint* gradient = nullptr; // a gradient's stops and geometry
 };
 
 inline Colour fromInteger(int rgb) {
@@ -26,10 +27,10 @@ inline Colour fromInteger(int rgb) {
 }
 
 // Sets a fill or a stroke paint from what svgpp parsed: none, currentColor, a colour or a
-// reference (a gradient by its mean, anything else by the fallback).
+// reference (a gradient, anything else by the fallback).
 template <class AttributeTag> class PaintSetter {
   public:
-    PaintSetter(PaintValue* paint, const std::map<std::string, MeanPaint>* gradients)
+    PaintSetter(PaintValue* paint, const std::map<std::string, GradientPaint>* gradients)
         : paint(paint), gradients(gradients) {}
 
     void set(AttributeTag, svgpp::tag::value::none) {
@@ -81,10 +82,11 @@ template <class AttributeTag> class PaintSetter {
         } else if (gradient->second.opacity <= 0) {
             *paint = PaintValue{};
         } else {
-            *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity};
+            *paint = {PaintKind::colour, gradient->second.colour, gradient->second.opacity,
+                      &gradient->second};
         }
     }
 
     PaintValue* paint;
-    const std::map<std::string, MeanPaint>* gradients;
+    const std::map<std::string, GradientPaint>* gradients;
 };

@@ -11,11 +11,19 @@
 #include <string>
 #include <vector>
 
-// A gradient as one colour: the mean of its stops.
-struct MeanPaint {
-    Colour colour;
-    double opacity;
+// A gradient as written, its attributes and stops taken along its href chain, with the mean
+// of its stops for where one colour must stand for it.
+struct GradientPaint {
+    Colour colour{0, 0, 0};
+    double opacity = 0;
+    Gradient gradient;      // coordinates as written, percentages as fractions; no transform
+    bool userSpace = false; // gradientUnits="userSpaceOnUse"
+    unsigned percent = 0;   // bit i set: gradientCoordinates[i] was written as a percentage
+    std::string transform;  // gradientTransform, read by the geometry pass
 };
+
+// x1 y1 x2 y2 cx cy r fx fy, in the order of GradientPaint::percent.
+extern double Gradient::*const gradientCoordinates[9];
 
 struct XmlDocFree {
     void operator()(xmlDoc* doc) const {
@@ -41,8 +49,8 @@ struct DetachedNodes {
 
 struct PreparedSvg {
     std::unique_ptr<xmlDoc, XmlDocFree> doc;
-    DetachedNodes detached;                     // after doc: destroyed first
-    std::map<std::string, MeanPaint> gradients; // by id
+    DetachedNodes detached;                         // after doc: destroyed first
+    std::map<std::string, GradientPaint> gradients; // by id
     // Clip paths, masks and markers, each made a <g> to be read where it is used, by id.
     std::map<std::string, xmlNode*> sources;
     std::vector<std::string> notes;

@@ -33,7 +33,7 @@ constexpr int maxNesting = 8;
 
 struct ReadState {
     Drawing drawing;
-    const std::map<std::string, MeanPaint>* gradients;
+    const std::map<std::string, GradientPaint>* gradients;
     int line = 0; // of the element being read
     size_t segments = 0;
     bool root = true;                               // the next viewport is the root's
@@ -80,8 +80,8 @@ class Context {
 
     Context(Context& parent, xmlNode* const& node)
         : state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
-          lengths(parent.lengths), disabled(parent.disabled), node(node),
-          firstShape(state.drawing.shapes.size()) {
+          lengths(parent.lengths), viewportSize(parent.viewportSize), disabled(parent.disabled),
+          node(node), firstShape(state.drawing.shapes.size()) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
@@ -126,9 +126,11 @@ class Context {
             viewportMatrix = matrix;
         }
         lengths.set_viewport_size(width, height);
+        viewportSize = {width, height};
     }
     void set_viewbox_size(double width, double height) {
         lengths.set_viewport_size(width, height);
+        viewportSize = {width, height};
     }
     void get_reference_viewport_size(double&, double&) {}
     void disable_rendering() {
@@ -200,6 +202,7 @@ class Context {
     Matrix matrix;
     double opacity = 1;
     LengthFactory lengths;
+    Point viewportSize{100, 100}; // what user-space percentages refer to
     bool disabled = false;
     int line = 0;
     xmlNode* node;
@@ -295,6 +298,7 @@ class ShapeContext : public Context {
     Point current() const;
     void add(const Segment& segment);
     Paint paintOf(const PaintValue& value, double ownOpacity) const;
+    std::shared_ptr<const Gradient> gradientOf(const GradientPaint& source, double opacity) const;
 
     std::vector<Subpath> subpaths;
 };
@@ -338,7 +342,41 @@ Paint ShapeContext::paintOf(const PaintValue& value, double ownOpacity) const {
     paint.opacity = value.opacity * ownOpacity * opacity;
     paint.set = value.kind != PaintKind::none && paint.opacity > 0;
     paint.colour = value.kind == PaintKind::currentColour ? style.color : value.colour;
+    if (paint.set && value.gradient != nullptr && !state.clipping) {
+        paint.gradient = gradientOf(*value.gradient, ownOpacity * opacity);
+        paint.set = paint.gradient != nullptr;
+    }
     return paint;
+}
+
+// A gradient as it paints this shape: its space mapped to the shape's user space (through
+// the shape's box in bounding-box units), percentages resolved, the paint's opacity in its
+// stops. Null when bounding-box units meet a box without width or height: nothing is painted.
+std::shared_ptr<const Gradient> ShapeContext::gradientOf(const GradientPaint& source,
+                                                         double opacity) const {
+    auto gradient = std::make_shared<Gradient>(source.gradient);
+    for (GradientStop& stop : gradient->stops) {
+        stop.opacity *= opacity;
+    }
+    if (source.userSpace) {
+        double diagonal = std::hypot(viewportSize.x, viewportSize.y) / std::sqrt(2.0);
+        double sizes[9] = {viewportSize.x, viewportSize.y, viewportSize.x,
+                           viewportSize.y, viewportSize.x, viewportSize.y,
+                           diagonal,       viewportSize.x, viewportSize.y};
+        for (int i = 0; i < 9; ++i) {
+            if (source.percent & (1u << i)) {
+                gradient.get()->*gradientCoordinates[i] *= sizes[i];
+            }
+        }
+        return gradient;
+    }
+    Box box;
+    if (!subpathBounds(subpaths, &box) || !(box.x1 > box.x0) || !(box.y1 > box.y0)) {
+        return nullptr;
+    }
+    gradient->transform = composeMatrix({box.x1 - box.x0, 0, 0, box.y1 - box.y0, box.x0, box.y0},
+                                        source.gradient.transform);
+    return gradient;
 }
 
 void ShapeContext::on_exit_element() {
@@ -387,7 +425,7 @@ void ShapeContext::addShape() {
     shape.stroke = paintOf(style.stroke, style.strokeOpacity);
     shape.stroke.set = shape.stroke.set && style.strokeWidth > 0;
     if (state.clipping) {
-        shape.fill = Paint{true, {0, 0, 0}, 1};
+        shape.fill = Paint{true, {0, 0, 0}, 1, nullptr};
         shape.stroke = Paint{};
     }
     if (!shape.fill.set && !shape.stroke.set) {
@@ -558,7 +596,47 @@ std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer
     return std::move(inner.drawing.shapes);
 }
 
+// Collects a transform list into one matrix.
+struct TransformReader {
+    Matrix matrix;
+
+    void transform_matrix(const boost::array<double, 6>& m) {
+        matrix = composeMatrix(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
+    }
+    void transform_translate(double x, double y) {
+        matrix = composeMatrix(matrix, {1, 0, 0, 1, x, y});
+    }
+    void transform_scale(double x, double y) {
+        matrix = composeMatrix(matrix, {x, 0, 0, y, 0, 0});
+    }
+};
+
+// A gradientTransform; one that cannot be read counts as none, as for elements.
+Matrix gradientTransform(const std::string& text) {
+    TransformReader reader;
+    try {
+        if (!svgpp::value_parser<tag::type::transform_list>::parse(
+                tag::attribute::transform(), reader, text, tag::source::attribute())) {
+            return {};
+        }
+    } catch (const std::exception&) {
+        return {};
+    }
+    for (double v : {reader.matrix.a, reader.matrix.b, reader.matrix.c, reader.matrix.d,
+                     reader.matrix.e, reader.matrix.f}) {
+        if (!std::isfinite(v) || std::fabs(v) > largestCoordinate) {
+            return {};
+        }
+    }
+    return reader.matrix;
+}
+
 Drawing readPrepared(PreparedSvg& prepared, ReadState& state) {
+    for (auto& entry : prepared.gradients) {
+        if (!entry.second.transform.empty()) {
+            entry.second.gradient.transform = gradientTransform(entry.second.transform);
+        }
+    }
     state.gradients = &prepared.gradients;
     state.sources = &prepared.sources;
     state.drawing.notes = prepared.notes;

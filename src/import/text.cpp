@@ -403,7 +403,7 @@ void setLine(const Font& font, const std::u32string& line, TextDirection directi
                                -unit,
                                unit * (x + glyph.x_offset / 64.0),
                                unit * (y - glyph.y_offset / 64.0)};
-            shape.fill = {true, {0, 0, 0}, 1};
+            shape.fill = {true, {0, 0, 0}, 1, {}};
             shape.line = number;
             drawing->shapes.push_back(std::move(shape));
         }

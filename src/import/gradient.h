@@ -1,0 +1,31 @@
+// Gradient paint for the painted regions: a gradient cut into bands in which its colour
+// stays in one class, each band an area on the grid with one solid paint.
+#pragma once
+
+#include "ink.h"
+
+#include <polyclipping/clipper.hpp>
+
+#include <vector>
+
+// Past this many bands a gradient that repeats is painted as if padded.
+constexpr size_t mostGradientBands = 64;
+
+// Part of the plane where a gradient paints as one solid paint.
+struct GradientBand {
+    Paint paint;
+    ClipperLib::Paths area;
+};
+
+// The bands of paint's gradient that cover extent (a box on the grid), toGrid mapping the
+// painted shape's user space to the grid, circles within tolerance grid units. Each band
+// keeps one class; fine (for drawings with translucent paint) also keeps its colour and
+// opacity within a few steps, as what shows through translucent paint depends on them.
+// repeated is set false when a reflected or repeated gradient needed too many bands and
+// was padded.
+std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
+                                        const ClipperLib::IntRect& extent, double tolerance,
+                                        const InkRules& rules, bool fine, bool* repeated);
+
+// The paint at parameter t of a gradient with stops, padded past its ends.
+Paint gradientPaintAt(const Gradient& gradient, double t);
