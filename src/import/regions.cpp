@@ -375,37 +375,33 @@ struct Painting {
     std::vector<Layer>* layers;
 };
 
-// Adds layers to those painted so far. A layer that looks like the last one painted (a run of
-// shapes of one colour) joins it: the two lie next to each other in painter's order, so
-// whatever is mixed over them later sees the same tint through either.
-void paintOver(std::vector<Layer>* painted, const std::vector<Layer>& layers) {
-    for (const Layer& layer : layers) {
-        Layer* last = painted->empty() ? nullptr : &painted->back();
-        if (last != nullptr && last->part == layer.part && last->ink == layer.ink &&
-            last->shows == layer.shows && sameLevels(last->tint, layer.tint)) {
-            last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
-        } else {
-            painted->push_back(layer);
-        }
+// Appends layer to list, or joins it to the last one there when joins(last, layer).
+template <class Joins> void appendLayer(std::vector<Layer>* list, Layer layer, Joins joins) {
+    if (!list->empty() && joins(list->back(), layer)) {
+        list->back().area.insert(list->back().area.end(), layer.area.begin(), layer.area.end());
+    } else {
+        list->push_back(std::move(layer));
     }
 }
 
+// Adds layers to those painted so far and, the ones that show, to those to show. A layer that
+// looks like the last one painted (a run of shapes of one colour) joins it: the two lie next
+// to each other in painter's order, so whatever is mixed over them later sees the same tint
+// through either. Among those to show, neighbours of one class and part join: their order
+// among themselves shows nowhere.
 void addLayers(Painting& painting, std::vector<Layer> mixed) {
-    if (painting.mixing) {
-        paintOver(&painting.painted, mixed);
-    }
-    std::vector<Layer>* layers = painting.layers;
     for (Layer& layer : mixed) {
-        if (!layer.shows) {
-            continue;
+        if (painting.mixing) {
+            appendLayer(&painting.painted, layer, [](const Layer& last, const Layer& next) {
+                return last.part == next.part && last.ink == next.ink && last.shows == next.shows &&
+                       sameLevels(last.tint, next.tint);
+            });
         }
-        // Neighbouring layers of one class and part join first: their order among
-        // themselves shows nowhere.
-        Layer* last = layers->empty() ? nullptr : &layers->back();
-        if (last != nullptr && last->ink == layer.ink && last->part == layer.part) {
-            last->area.insert(last->area.end(), layer.area.begin(), layer.area.end());
-        } else {
-            layers->push_back(std::move(layer));
+        if (layer.shows) {
+            appendLayer(painting.layers, std::move(layer),
+                        [](const Layer& last, const Layer& next) {
+                            return last.ink == next.ink && last.part == next.part;
+                        });
         }
     }
 }

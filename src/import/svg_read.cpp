@@ -65,9 +65,24 @@ void checkNumber(const ReadState& state, double value) {
     }
 }
 
-// What every element passes on to its children: transform, style, group opacity, the
-// viewport that percentages refer to.
-class Context {
+// Collects a transform list into one matrix.
+struct TransformReader {
+    Matrix matrix;
+
+    void transform_matrix(const boost::array<double, 6>& m) {
+        matrix = composeMatrix(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
+    }
+    void transform_translate(double x, double y) {
+        matrix = composeMatrix(matrix, {1, 0, 0, 1, x, y});
+    }
+    void transform_scale(double x, double y) {
+        matrix = composeMatrix(matrix, {x, 0, 0, y, 0, 0});
+    }
+};
+
+// What every element passes on to its children: transform (its matrix, composed as the
+// reader collects it), style, group opacity, the viewport that percentages refer to.
+class Context : public TransformReader {
   public:
     using LengthFactory = svgpp::factory::length::unitless<>;
 
@@ -79,9 +94,9 @@ class Context {
     }
 
     Context(Context& parent, xmlNode* const& node)
-        : state(parent.state), style(parent.style), matrix(parent.matrix), opacity(parent.opacity),
-          lengths(parent.lengths), viewportSize(parent.viewportSize), disabled(parent.disabled),
-          node(node), firstShape(state.drawing.shapes.size()) {
+        : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
+          opacity(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
+          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
@@ -101,16 +116,6 @@ class Context {
         }
         clipBy(referenceId(attribute("clip-path")), false);
         clipBy(referenceId(attribute("mask")), true);
-    }
-
-    void transform_matrix(const boost::array<double, 6>& m) {
-        matrix = composeMatrix(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
-    }
-    void transform_translate(double x, double y) {
-        matrix = composeMatrix(matrix, {1, 0, 0, 1, x, y});
-    }
-    void transform_scale(double x, double y) {
-        matrix = composeMatrix(matrix, {x, 0, 0, y, 0, 0});
     }
 
     void set_viewport(double x, double y, double width, double height) {
@@ -199,7 +204,6 @@ class Context {
 
     ReadState& state;
     Style style;
-    Matrix matrix;
     double opacity = 1;
     LengthFactory lengths;
     Point viewportSize{100, 100}; // what user-space percentages refer to
@@ -595,21 +599,6 @@ std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer
     }
     return std::move(inner.drawing.shapes);
 }
-
-// Collects a transform list into one matrix.
-struct TransformReader {
-    Matrix matrix;
-
-    void transform_matrix(const boost::array<double, 6>& m) {
-        matrix = composeMatrix(matrix, {m[0], m[1], m[2], m[3], m[4], m[5]});
-    }
-    void transform_translate(double x, double y) {
-        matrix = composeMatrix(matrix, {1, 0, 0, 1, x, y});
-    }
-    void transform_scale(double x, double y) {
-        matrix = composeMatrix(matrix, {x, 0, 0, y, 0, 0});
-    }
-};
 
 // A gradientTransform; one that cannot be read counts as none, as for elements.
 Matrix gradientTransform(const std::string& text) {
