@@ -15,6 +15,7 @@
 #include <gtest/gtest.h>
 #include <polyclipping/clipper.hpp>
 
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdio>
@@ -362,6 +363,106 @@ TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {
             FAIL() << "drawing " << n << " of seed 1\n" << logo.report;
         }
     }
+}
+
+// A pile of random convex polygons, each corner mapped by m.
+std::vector<std::vector<Point>> randomPile(std::mt19937& random, int count) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::vector<std::vector<Point>> pile;
+    for (int i = 0; i < count; ++i) {
+        double cx = 100 * unit(random), cy = 100 * unit(random), r = 2 + 6 * unit(random);
+        int corners = 3 + static_cast<int>(random() % 4);
+        std::vector<Point> polygon;
+        for (int k = 0; k < corners; ++k) {
+            double a = 2 * M_PI * (k + 0.7 * unit(random)) / corners;
+            polygon.push_back({cx + r * std::cos(a), cy + r * std::sin(a)});
+        }
+        pile.push_back(polygon);
+    }
+    return pile;
+}
+
+// How far p lies from the outline, and whether inside it (convex, counter-clockwise or not).
+double edgeDistance(const std::vector<Point>& polygon, Point p, bool* inside) {
+    double nearest = HUGE_VAL;
+    int left = 0;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        Point a = polygon[i], b = polygon[(i + 1) % polygon.size()];
+        double dx = b.x - a.x, dy = b.y - a.y, length2 = dx * dx + dy * dy;
+        double t = std::clamp(((p.x - a.x) * dx + (p.y - a.y) * dy) / length2, 0.0, 1.0);
+        nearest = std::min(nearest, std::hypot(p.x - a.x - t * dx, p.y - a.y - t * dy));
+        left += dx * (p.y - a.y) - dy * (p.x - a.x) > 0 ? 1 : -1;
+    }
+    *inside = std::abs(left) == static_cast<int>(polygon.size());
+    return nearest;
+}
+
+TEST(ImportPipeline, ManyPiledShapesShowWhatLiesOnTop) {
+    // Past some hundreds of outlines painter's order cuts each layer by a tiled cover of what
+    // lies above: at points away from every edge, the class shown is the topmost shape's.
+    std::mt19937 random(7);
+    const Colour colours[] = {red, black, white};
+    const Ink inks[] = {Ink::red, Ink::dark, Ink::white};
+    std::vector<std::vector<Point>> pile = randomPile(random, 1500);
+    std::vector<int> colourOf;
+    std::vector<Shape> shapes;
+    for (const auto& polygon : pile) {
+        Subpath outline{polygon[0], {}, true};
+        for (size_t k = 1; k < polygon.size(); ++k) {
+            outline.segments.push_back({false, {}, {}, polygon[k]});
+        }
+        colourOf.push_back(static_cast<int>(random() % 3));
+        shapes.push_back(filled({outline}, colours[colourOf.back()]));
+    }
+    std::vector<Part> parts{{"mark", drawingOf(shapes)}};
+    Placement placement;
+    int broken;
+    ASSERT_TRUE(fitView(parts, {}, fitRadius, &placement, &broken));
+    std::vector<Region> regions = paintRegions(parts, {}, placement, RegionOptions{0.5}).regions;
+    std::uniform_real_distribution<double> unit(0, 1);
+    std::map<Ink, int> seen;
+    int wrong = 0;
+    for (int n = 0; n < 4000; ++n) {
+        Point p{100 * unit(random), 100 * unit(random)};
+        Ink expected = Ink::white;
+        bool clear = true;
+        for (size_t i = pile.size(); i-- > 0 && clear;) {
+            bool inside;
+            // Four grid units off every edge, rounding cannot tell.
+            clear = edgeDistance(pile[i], p, &inside) * placement.scale > 4;
+            if (inside) {
+                expected = inks[colourOf[i]];
+                break;
+            }
+        }
+        if (!clear) {
+            continue;
+        }
+        ClipperLib::IntPoint q(std::llround(placement.scale * p.x + placement.x0),
+                               std::llround(-placement.scale * p.y + placement.y0));
+        Ink shown = Ink::white;
+        for (const Region& region : regions) {
+            int winding = 0;
+            for (const ClipperLib::Path& path : region.paths) {
+                if (ClipperLib::PointInPolygon(q, path) != 0) {
+                    winding += ClipperLib::Orientation(path) ? 1 : -1;
+                }
+            }
+            shown = winding != 0 ? region.ink : shown;
+        }
+        ++seen[expected];
+        wrong += shown != expected;
+    }
+    EXPECT_EQ(wrong, 0);
+    EXPECT_GT(seen[Ink::red] + seen[Ink::dark] + seen[Ink::white], 1000);
+    EXPECT_GT(std::min({seen[Ink::red], seen[Ink::dark], seen[Ink::white]}), 100);
+    // The whole import answers: written (and then every section apart) or refused with a reason.
+    BuildOptions anyFidelity;
+    anyFidelity.minFidelity = 0;
+    Logo logo = importLogo({drawingOf(shapes)}, {}, anyFidelity);
+    EXPECT_TRUE(logo.status == importWritten ||
+                logo.report.find("cannot fit the tables") != std::string::npos)
+        << logo.report;
 }
 
 } // namespace

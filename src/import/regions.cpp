@@ -4,6 +4,7 @@
 #include "regions.h"
 
 #include "clip.h"
+#include "cover.h"
 #include "flatten.h"
 #include "geometry.h"
 #include "gradient.h"
@@ -504,11 +505,60 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
     return true;
 }
 
+// Past this many outlines painter's order goes by a tiled cover of what lies above instead:
+// that grows about linearly with the outlines, but rounds the cut edges differently.
+constexpr size_t manyOutlines = 600;
+
+// From the top layer down, each cut by the cover of the layers above it near its outlines;
+// outlines under tiles covered whole are dropped without a cut.
+std::vector<Region> showManyLayers(const std::vector<Layer>& layers) {
+    std::vector<Paths> areas(layers.size());
+    std::vector<std::vector<IntRect>> boxes(layers.size());
+    std::vector<IntRect> all;
+    for (size_t i = 0; i < layers.size(); ++i) {
+        areas[i] = combine(ctUnion, layers[i].area, {});
+        for (const Path& path : areas[i]) {
+            boxes[i].push_back(boundsOf(path));
+        }
+        all.insert(all.end(), boxes[i].begin(), boxes[i].end());
+    }
+    std::vector<Region> shown;
+    if (all.empty()) {
+        return shown;
+    }
+    IntRect extent = all[0];
+    for (const IntRect& box : all) {
+        extent = joinBoxes(extent, box);
+    }
+    Cover cover(extent, coverTileSide(all, extent));
+    for (size_t i = layers.size(); i-- > 0;) {
+        Paths above = cover.over(&areas[i], &boxes[i]);
+        if (areas[i].empty()) {
+            continue;
+        }
+        if (layers[i].ink != Ink::white) {
+            Paths visible = above.empty() ? areas[i] : combine(ctDifference, areas[i], above);
+            if (!visible.empty()) {
+                shown.push_back({layers[i].part, layers[i].ink, std::move(visible)});
+            }
+        }
+        cover.add(areas[i], boxes[i]);
+    }
+    return shown;
+}
+
 // From the top layer down: each shows what the layers above leave uncovered; white shows
 // as nothing. Each is cut by the outlines above whose boxes meet its own, all at once: a
 // union of everything above, grown layer by layer, made this quadratic in the layers. An
 // outline left out lies away from the layer, and so do the holes of an outer one left out.
 std::vector<Region> showLayers(const std::vector<Layer>& layers) {
+    size_t outlines = 0;
+    for (const Layer& layer : layers) {
+        outlines += layer.area.size();
+    }
+    if (outlines > manyOutlines) {
+        return showManyLayers(layers);
+    }
     std::vector<Paths> areas(layers.size());
     std::vector<std::vector<IntRect>> boxes(layers.size());
     std::vector<IntRect> layerBoxes(layers.size());
