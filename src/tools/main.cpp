@@ -2,6 +2,7 @@
 #include "import.h"
 #include "outlinetool.h"
 #include "watch.h"
+#include "writer.h"
 
 #include <sys/stat.h>
 
@@ -101,7 +102,7 @@ const char* const help =
 
 int usageError(const char* problem) {
     std::cerr << "logotipo-outline: " << problem << "\n" << usage;
-    return toolUnreadable;
+    return exitBadInput;
 }
 
 bool isHelp(const char* arg) {
@@ -143,7 +144,7 @@ int runFormat(int count, char** args) {
     std::ifstream in(file);
     if (!in || (stat(file, &fileStatus) == 0 && S_ISDIR(fileStatus.st_mode))) {
         std::cerr << "logotipo-outline: cannot open " << file << "\n";
-        return toolUnreadable;
+        return exitBadInput;
     }
     return formatOutline(in, std::cout, std::cerr);
 }
@@ -153,9 +154,9 @@ int importToFile(const ImportOptions& options, const std::string& outPath) {
     std::ostringstream logo;
     int status = importLogo(options, logo, std::cerr);
     std::string problem;
-    if (status == importWritten && !replaceFile(outPath, logo.str(), &problem)) {
-        std::cerr << "logotipo-outline import: cannot write " << outPath << ": " << problem << "\n";
-        return importBadInput;
+    if (status == exitDone && !replaceFile(outPath, logo.str(), &problem)) {
+        std::cerr << failureLine("cannot write " + outPath + ": " + problem) << "\n";
+        return exitBadInput;
     }
     return status;
 }
@@ -240,7 +241,7 @@ int main(int argc, char** argv) {
     for (int i = 1; i < argc; ++i) {
         if (isHelp(argv[i])) {
             std::cout << usage << "\n" << help;
-            return toolClean;
+            return exitDone;
         }
     }
     for (const Command& command : commands) {
