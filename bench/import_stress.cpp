@@ -30,7 +30,7 @@ std::vector<Ring> readBack(const std::string& text) {
                 id = table[slot].polygonId;
             }
             sections.back().push_back(
-                {std::llround(table[slot].x * gridSteps), std::llround(table[slot].y * gridSteps)});
+                {std::llround(table[slot].x / gridUnit), std::llround(table[slot].y / gridUnit)});
         }
     }
     return sections;

@@ -127,7 +127,7 @@ double farthestPoint(const Layout& layout) {
     forEachPiece(layout, [&](const Piece& piece) {
         for (const auto& p : piece.points) {
             farthest = std::max(
-                farthest, std::hypot(p.X / gridSteps - viewCentreX, p.Y / gridSteps - viewCentreY));
+                farthest, std::hypot(p.X * gridUnit - viewCentreX, p.Y * gridUnit - viewCentreY));
         }
     });
     return farthest;

@@ -10,10 +10,9 @@
 #include <string>
 #include <vector>
 
-// Output grid units per logo unit: four decimals, so every coordinate is written exactly.
-constexpr double gridSteps = 1e4;
-// One output grid unit, in logo units.
-constexpr double gridUnit = 1 / gridSteps;
+// One unit of the integer output grid, in logo units: four decimals, so every coordinate is
+// written exactly.
+constexpr double gridUnit = 1e-4;
 
 // Fill colours forced into a class, ahead of the hue rule.
 struct InkRules {

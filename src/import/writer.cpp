@@ -30,8 +30,8 @@ void writeSection(const char* header, const Piece& piece, std::ostream& out) {
     out << header << "\n";
     for (const ClipperLib::IntPoint& p : piece.points) {
         char x[outlineFieldBuffer], y[outlineFieldBuffer], line[outlinePointLineBuffer];
-        fieldText(static_cast<double>(p.X) / gridSteps, x);
-        fieldText(static_cast<double>(p.Y) / gridSteps, y);
+        fieldText(static_cast<double>(p.X) * gridUnit, x);
+        fieldText(static_cast<double>(p.Y) * gridUnit, y);
         writePointLine(x, y, line);
         out << line;
     }
