@@ -101,6 +101,7 @@ ImportInput readInput(const ImportOptions& options) {
         }
     } catch (const ImportError& error) {
         input.parts.clear();
+        input.failed = true;
         input.failure = {error.what(), file, error.line, exitBadInput};
     }
     return input;
@@ -108,7 +109,7 @@ ImportInput readInput(const ImportOptions& options) {
 
 int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err) {
     ImportInput input = readInput(options);
-    if (!input.failure.what.empty()) {
+    if (input.failed) {
         err << failureLine(input.failure) << "\n";
         return input.failure.status;
     }

@@ -21,11 +21,12 @@ struct ImportOptions {
     double minFidelity = defaultMinFidelity; // --min-fidelity: a part below it is refused
 };
 
-// The parts as the readers give them, with the ink rules of the options; or, when
-// failure.what is not empty, why they cannot be had.
+// The parts as the readers give them, with the ink rules of the options; or, when failed,
+// why they cannot be had.
 struct ImportInput {
     InkRules ink;
     std::vector<Part> parts;
+    bool failed = false;
     ImportFailure failure;
 };
 

@@ -235,7 +235,7 @@ std::string namedFailure(const ImportOptions& options, const ImportFailure& fail
 bool importLayout(const ImportOptions& options, Layout* layout, double* fidelity,
                   ImportFailure* failure) {
     ImportInput input = readInput(options);
-    if (!input.failure.what.empty()) {
+    if (input.failed) {
         *failure = input.failure;
         return false;
     }
