@@ -4,6 +4,7 @@
 // the CPU time of each, what the import answered, and the ratio of 20,000 shapes to 2,000
 // (10 when the cost grows linearly). scale_bench [COUNT...] imports those counts instead.
 #include "pipeline.h"
+#include "writer.h"
 
 #include <cmath>
 #include <cstdio>
@@ -78,26 +79,23 @@ std::vector<Part> randomShapes(int count, bool twoColours, unsigned seed) {
     return {{"mark", drawing}};
 }
 
-std::string lastLine(const std::string& text) {
-    size_t end = text.find_last_not_of('\n');
-    if (end == std::string::npos) {
-        return "";
-    }
-    size_t start = text.rfind('\n', end);
-    return text.substr(start == std::string::npos ? 0 : start + 1,
-                       end - (start == std::string::npos ? 0 : start + 1) + 1);
-}
-
 bool verbose = false; // -v: the import's report and progress on standard error too
 
 // Imports count shapes once; returns the CPU seconds it took.
 double measure(int count, bool twoColours) {
     std::vector<Part> parts = randomShapes(count, twoColours, 1000u + count);
-    std::ostringstream out, err;
+    std::ostringstream err;
     std::clock_t start = std::clock();
-    int status = buildLogo(parts, {}, out, err);
+    LogoBuild build = buildLogo(parts, {}, {}, SearchProgress{&err});
+    std::string said = "written";
+    if (build.refusal != Refusal::none) {
+        said = "refused: " + failureLine(refusalOf(parts, build)).substr(0, 110);
+    } else {
+        std::ostringstream out;
+        writeLogo(build.chosen.layout, out);
+        writeReport(parts, build, err);
+    }
     double seconds = double(std::clock() - start) / CLOCKS_PER_SEC;
-    std::string said = status == 0 ? "written" : "refused: " + lastLine(err.str()).substr(0, 110);
     std::printf("%6d shapes, %-13s %8.2f s CPU  %s\n", count,
                 twoColours ? "two colours," : "any colours,", seconds, said.c_str());
     std::fflush(stdout);

@@ -2,7 +2,7 @@
 // grown by a margin, or whole.
 #include "cover.h"
 
-#include "regions.h"
+#include "polygons.h"
 
 #include <algorithm>
 #include <utility>
