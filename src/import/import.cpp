@@ -3,6 +3,7 @@
 #include "import.h"
 
 #include "colour.h"
+#include "convert.h"
 #include "pipeline.h"
 #include "svg.h"
 #include "text.h"
@@ -83,7 +84,9 @@ int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& er
         ink.dark = parseColours(options.dark, "--dark");
         if (!options.svgPath.empty()) {
             file = options.svgPath;
-            parts.push_back({"mark", readSvg(readFile(options.svgPath))});
+            std::string bytes = readFile(options.svgPath);
+            bool converted = fileKind(bytes) != FileKind::svg;
+            parts.push_back({"mark", converted ? readConverted(bytes) : readSvg(bytes)});
             file.clear();
         }
         if (!options.text.empty()) {
