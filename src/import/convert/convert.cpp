@@ -24,18 +24,26 @@ std::string secondsText(double seconds) {
     return text.str();
 }
 
-// What poppler and ghostscript print last, without the generic lines that follow the reason.
+// The line that says why: ghostscript's first "Error:" (it prints its stacks after it), else
+// the last line that is not one of the generic lines following a reason.
 std::string reasonIn(const ProgramRun& run) {
-    std::string printed = run.err.empty() ? run.out : run.err;
-    std::string kept, line;
-    std::istringstream lines(printed);
-    while (std::getline(lines, line)) {
-        if (line.find("Error opening PDF file") == std::string::npos &&
-            line.find("Unrecoverable error, exit code") == std::string::npos) {
-            kept += line + "\n";
+    for (const std::string* printed : {&run.err, &run.out}) {
+        std::string kept, line;
+        std::istringstream lines(*printed);
+        while (std::getline(lines, line)) {
+            if (line.compare(0, 6, "Error:") == 0) {
+                return lastLine(line);
+            }
+            if (line.find("Error opening PDF file") == std::string::npos &&
+                line.find("Unrecoverable error, exit code") == std::string::npos) {
+                kept += line + "\n";
+            }
+        }
+        if (!lastLine(kept).empty()) {
+            return lastLine(kept);
         }
     }
-    return lastLine(kept);
+    return std::string();
 }
 
 // Throws ImportError with the one line that says why a converter gave nothing.
@@ -183,9 +191,16 @@ Drawing readConverted(const std::string& bytes) {
     try {
         drawing = readSvg(converted.svg);
     } catch (const ImportError& error) {
-        // The line is one of the converted SVG, which the user never sees.
         throw ImportError(0, std::string("the SVG that pdftocairo made of it, line ") +
                                  std::to_string(error.line) + ": " + error.what());
+    }
+    // The reader's notes name lines of the converted SVG, which the user never sees.
+    for (std::string& note : drawing.notes) {
+        size_t colon = note.find(": ");
+        if (note.compare(0, 5, "line ") == 0 && colon != std::string::npos &&
+            note.find_first_not_of("0123456789", 5) == colon) {
+            note.erase(0, colon + 2);
+        }
     }
     drawing.notes.insert(drawing.notes.begin(), converted.notes.begin(), converted.notes.end());
     return drawing;
