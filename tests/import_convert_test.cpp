@@ -94,14 +94,14 @@ TEST_F(ConvertTest, PdfAndEpsOfAnSvgGiveTheSvgsLogo) {
           "fxemoji/u1F306-cityscapeatdusk.svg"}) {
         SCOPED_TRACE(name);
         Logo svg = importPath(corpus + name);
-        ASSERT_EQ(svg.status, importWritten) << svg.report;
+        ASSERT_EQ(svg.status, exitDone) << svg.report;
         for (const char* format : {"pdf", "eps"}) {
             SCOPED_TRACE(format);
             std::string path =
                 make(std::string("converted.") + format,
                      std::string("rsvg-convert -f ") + format + " '" + corpus + name + "'");
             Logo converted = importPath(path);
-            ASSERT_EQ(converted.status, importWritten) << converted.report;
+            ASSERT_EQ(converted.status, exitDone) << converted.report;
             EXPECT_GE(iou(sectionsOf(svg, false), sectionsOf(converted, false)), 0.99);
             EXPECT_GE(iou(sectionsOf(svg, true), sectionsOf(converted, true)), 0.99);
         }
@@ -130,7 +130,7 @@ TEST_F(ConvertTest, RefusesWhatCannotBeReadInOneLine) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.path);
         Logo logo = importPath(c.path);
-        EXPECT_EQ(logo.status, importBadInput);
+        EXPECT_EQ(logo.status, exitBadInput);
         EXPECT_TRUE(logo.text.empty());
         EXPECT_EQ(logo.report.find('\n'), logo.report.size() - 1) << logo.report;
         EXPECT_EQ(logo.report.rfind(c.path + ":", 0), 0u) << logo.report;
@@ -145,7 +145,7 @@ TEST_F(ConvertTest, TakesTheFirstOfManyPagesWithANote) {
                                           "-sOutputFile=- '" +
                                               first + "' '" + other + "' '" + other + "'");
     Logo many = importPath(three), one = importPath(first);
-    ASSERT_EQ(many.status, importWritten) << many.report;
+    ASSERT_EQ(many.status, exitDone) << many.report;
     EXPECT_NE(many.report.find("3 pages: only the first is imported"), std::string::npos);
     EXPECT_GE(iou(sectionsOf(many, false), sectionsOf(one, false)), 0.99);
 }
@@ -163,7 +163,7 @@ TEST_F(ConvertTest, ReadsTheDosEpsBinaryHeader) {
     std::string binary = write("binary.eps", header + eps + "preview");
     EXPECT_EQ(fileKind(header + eps), FileKind::dosEps);
     Logo bare = importPath(folder + "/mark.eps"), wrapped = importPath(binary);
-    ASSERT_EQ(wrapped.status, importWritten) << wrapped.report;
+    ASSERT_EQ(wrapped.status, exitDone) << wrapped.report;
     EXPECT_EQ(wrapped.text, bare.text);
 }
 
@@ -173,7 +173,7 @@ TEST_F(ConvertTest, AMissingConverterIsOneLine) {
     setenv("PATH", folder.c_str(), 1);
     Logo logo = importPath(pdf);
     setenv("PATH", path.c_str(), 1);
-    EXPECT_EQ(logo.status, importBadInput);
+    EXPECT_EQ(logo.status, exitBadInput);
     EXPECT_EQ(logo.report, pdf + ": pdfinfo is not installed (Debian package poppler-utils): PDF "
                                  "files cannot be imported\n");
 }
