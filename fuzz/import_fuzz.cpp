@@ -72,9 +72,9 @@ extern "C" int LLVMFuzzerTestOneInput(const uint8_t* data, size_t size) {
         // time the run out.
         if (drawing.shapes.size() <= 500) {
             std::ostringstream out, report;
-            int status = buildLogo({{"mark", drawing}}, {}, out, report);
-            check(status == importWritten || status == importNothing, "an unknown status");
-            check((status == importWritten) == !out.str().empty(), "output and status disagree");
+            int status = importParts({{"mark", drawing}}, {}, {}, out, report);
+            check(status == exitDone || status == exitRefused, "an unknown status");
+            check((status == exitDone) == !out.str().empty(), "output and status disagree");
         }
     } catch (const ImportError& error) {
         check(error.what()[0] != '\0', "an ImportError without a message");
