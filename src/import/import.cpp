@@ -3,6 +3,7 @@
 #include "import.h"
 
 #include "colour.h"
+#include "convert.h"
 #include "svg.h"
 #include "text.h"
 #include "writer.h"
@@ -66,7 +67,8 @@ std::vector<Colour> parseColours(const std::vector<std::string>& texts, const ch
 
 // The mark's file handed to its reader.
 Drawing readMark(const std::string& path) {
-    return readSvg(readFile(path));
+    std::string bytes = readFile(path);
+    return fileKind(bytes) == FileKind::svg ? readSvg(bytes) : readConverted(bytes);
 }
 
 // What the readers left out, a line each; the mark's lines name its file.

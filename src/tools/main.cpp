@@ -88,6 +88,12 @@ const char* const helpTemplate =
     "               overlap of the written sections with the drawing over that of their\n"
     "               union. A logo with a part below the floor is refused.\n"
     "               Text, images and filters in the SVG are left out, a line each.\n"
+    "               A PDF file (an AI file saved PDF-compatible too), PostScript or EPS,\n"
+    "               told by its first bytes whatever its name, is converted to SVG first:\n"
+    "               its first page by pdftocairo (poppler-utils), PostScript and EPS by\n"
+    "               ghostscript before that, each a separate program given 30 s and\n"
+    "               64 MiB per file it writes. A file of several pages gives its first,\n"
+    "               with a note.\n"
     "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
     "                   draw red whatever their hue; may be repeated\n"
     "  --dark COLOURS   fill colours to draw dark whatever their hue\n"
@@ -109,7 +115,9 @@ const char* const helpTemplate =
     "  --min-fidelity X the fidelity floor, 0 to 1 (default {minFidelity})\n"
     "               Exit status: 0 written, 1 nothing visible, too detailed to fit or\n"
     "               below the fidelity floor, 2 a malformed file (with its line), a missing\n"
-    "               font or glyph, a usage error.\n"
+    "               font or glyph, a usage error; a PDF or EPS that is password-protected\n"
+    "               or damaged, or whose converter is not installed, fails or passes its\n"
+    "               limits (one line says which).\n"
     "\n"
     "Usage errors exit with status 2.\n";
 
