@@ -5,8 +5,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
+#include <fstream>
+#include <iterator>
 #include <random>
 #include <sstream>
 #include <string>
@@ -220,6 +223,37 @@ TEST(Check, ListsWhatTheReaderStores) {
     EXPECT_NE(sample.out.find("  polygon 1: 4 points, red,"), std::string::npos);
     EXPECT_NE(sample.out.find("  polygon 4: 4 points, dark,"), std::string::npos);
     EXPECT_NE(sample.out.find("  polygon 1: 4 points, TP face,"), std::string::npos);
+}
+
+TEST(Check, ListsTheWatchsPaddingWithoutAWarning) {
+    // What import --watch wrote: each table ends in a flat polygon at the view's centre that
+    // fills it to the last slot.
+    const std::string watched = fixture("watched.txt");
+    CheckResult clean = check(watched);
+    EXPECT_EQ(clean.status, exitDone) << clean.out;
+    EXPECT_TRUE(warningsOf(clean.out).empty()) << clean.out;
+    expectListingMatchesTables(watched);
+    auto paddingLines = [](const std::string& report) {
+        std::vector<std::string> lines = linesOf(report);
+        return std::count_if(lines.begin(), lines.end(), [](const std::string& line) {
+            return line.rfind("  polygon ", 0) == 0 && line.find(", padding ") != std::string::npos;
+        });
+    };
+    EXPECT_EQ(paddingLines(clean.out), 2) << clean.out;
+
+    // One point short of the last slot, the TP table's flat polygon is no padding.
+    std::ifstream in(watched);
+    std::string text((std::istreambuf_iterator<char>(in)), std::istreambuf_iterator<char>());
+    text.erase(text.rfind('\n', text.size() - 2) + 1);
+    std::string shortPath = testing::TempDir() + "short-padding.txt";
+    std::ofstream(shortPath) << text;
+    CheckResult shortOne = check(shortPath);
+    EXPECT_EQ(shortOne.status, exitRefused);
+    std::vector<std::string> warnings = warningsOf(shortOne.out);
+    ASSERT_EQ(warnings.size(), 1u) << shortOne.out;
+    EXPECT_NE(warnings[0].find("TP polygon 2 has no area"), std::string::npos) << warnings[0];
+    EXPECT_EQ(paddingLines(shortOne.out), 1) << shortOne.out;
+    std::remove(shortPath.c_str());
 }
 
 TEST(Check, FilesThatCannotBeRead) {

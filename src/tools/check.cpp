@@ -57,7 +57,8 @@ struct Polygon {
     int headerLine;
     bool reserved; // an empty section meant to keep its id free
     std::vector<Vertex> points;
-    int dropped; // points past the last slot of the table
+    int dropped;          // points past the last slot of the table
+    bool padding = false; // the watch's filler of a table's unused slots
 };
 
 std::string number(double value) {
@@ -226,6 +227,9 @@ std::string readKind(const Read& read) {
 }
 
 void checkPolygon(Findings& found, const Polygon& polygon) {
+    if (polygon.padding) {
+        return;
+    }
     std::string name = polygonName(polygon);
     size_t count = polygon.points.size();
     if (count == 0) {
@@ -280,6 +284,15 @@ void listTable(bool tp, const std::vector<Polygon>& polygons, std::ostream& out)
         if (polygon.tp != tp || polygon.points.empty()) {
             continue;
         }
+        ++drawn;
+        points += static_cast<int>(polygon.points.size());
+        if (polygon.padding) {
+            out << "  polygon " << polygon.id << ": " << polygon.points.size()
+                << " points, padding at the view's centre: clears what an earlier, longer "
+                   "logo left (lines "
+                << polygon.points.front().line << "-" << polygon.points.back().line << ")\n";
+            continue;
+        }
         double x0 = HUGE_VAL, x1 = -HUGE_VAL, y0 = HUGE_VAL, y1 = -HUGE_VAL;
         for (const Vertex& point : polygon.points) {
             x0 = std::fmin(x0, point.x);
@@ -291,8 +304,6 @@ void listTable(bool tp, const std::vector<Polygon>& polygons, std::ostream& out)
             << colourClass(polygon) << ", x " << number(x0) << " to " << number(x1) << ", y "
             << number(y0) << " to " << number(y1) << " (lines " << polygon.points.front().line
             << "-" << polygon.points.back().line << ")\n";
-        ++drawn;
-        points += static_cast<int>(polygon.points.size());
     }
     out << "  total: " << drawn << (drawn == 1 ? " polygon, " : " polygons, ") << points
         << (points == 1 ? " point\n" : " points\n");
@@ -460,6 +471,32 @@ void endWalk(Walk& walk) {
     }
 }
 
+// import --watch fills each table's unused slots with one last polygon whose points all lie
+// at the view's centre, as its point lines read back, so that nothing an earlier, longer logo
+// left stays drawn. That polygon, ending a table filled to the last slot, is no mistake.
+void markPadding(Walk& walk) {
+    char x[outlineFieldBuffer], y[outlineFieldBuffer];
+    fieldText(viewCentreX, x);
+    fieldText(viewCentreY, y);
+    const double padX = convertField(x), padY = convertField(y);
+    for (bool tp : {false, true}) {
+        Polygon* last = nullptr;
+        size_t stored = 0;
+        for (Polygon& polygon : walk.polygons) {
+            if (polygon.tp == tp) {
+                last = &polygon;
+                stored += polygon.points.size();
+            }
+        }
+        if (last == nullptr || last->points.empty() || walk.dropped[tp ? 1 : 0] > 0 ||
+            stored != static_cast<size_t>(outlineCapacity)) {
+            continue;
+        }
+        last->padding = std::all_of(last->points.begin(), last->points.end(),
+                                    [&](const Vertex& v) { return v.x == padX && v.y == padY; });
+    }
+}
+
 // Stage 2: the sections the reads make and every warning about them. False, with a message
 // on err, when a read failed.
 bool analyse(const char* path, const std::vector<Read>& reads, int readError,
@@ -479,6 +516,7 @@ bool analyse(const char* path, const std::vector<Read>& reads, int readError,
         walkRead(walk, read);
     }
     endWalk(walk);
+    markPadding(walk);
     for (const Polygon& polygon : walk.polygons) {
         checkPolygon(walk.found, polygon);
     }

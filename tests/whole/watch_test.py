@@ -144,6 +144,19 @@ def check_vim_save(before, after):
               extent(before, 1) / extent(before, 2), ratio))
 
 
+def check_clean(tool, folder, logos):
+    """check takes the watch's padding for what it is: every logo.txt it wrote checks clean."""
+    path = os.path.join(folder, "written.txt")
+    for number, text in enumerate(logos, start=1):
+        write_in_place(path, text)
+        done = subprocess.run([tool, "check", path], stdout=subprocess.PIPE,
+                              stderr=subprocess.STDOUT, universal_newlines=True, timeout=WAIT)
+        check(done.returncode == 0 and "padding" in done.stdout,
+              "logo.txt %d as the watch wrote it does not check clean (status %d):\n%s" % (
+                  number, done.returncode, done.stdout))
+    os.remove(path)
+
+
 def case_watch(program, tool, folder):
     write_in_place(os.path.join(folder, "mark.svg"), SQUARE)
     watch = Watch(tool, folder)
@@ -166,6 +179,7 @@ def case_watch(program, tool, folder):
             watch.process.kill()
     left = sorted(name for name in os.listdir(folder) if name.startswith("."))
     check(not left, "files left in the folder: %s" % left)
+    check_clean(tool, folder, logos)
     tables = [tables_of(text) for text in logos]
     check_vim_save(tables[0], tables[1])
     frames, tail = split_frames(read_calls(os.path.join(folder, "run.trace")))

@@ -106,3 +106,13 @@ write("reserved.txt", [
     "P reserved for the red mark\n",                                           # 8, id 5
     "TP\n", point("-2.6", "0.1"), point("-2.6", "-0.1"), point("-2.5", "0"),   # 9-12
 ])
+
+# What `import --watch -o logo.txt mark.svg` wrote for a red triangle over a dark bar
+# (<polygon points="50,10 90,90 10,90" fill="#d01010"/><rect x="40" y="92" width="20"
+# height="6" fill="#222"/> in a 100 by 100 viewBox): the logo, then each table's unused slots
+# as one last polygon at the view's centre, up to the 839th point.
+logo = ["P\n", point("-2.2207", "-0.3044"), point("-2.57", "0.3943"), point("-2.9193", "-0.3044"),
+        "TP\n", point("-2.4827", "-0.3743"), point("-2.4827", "-0.3219"),
+        point("-2.6573", "-0.3219"), point("-2.6573", "-0.3743")]
+centre = point("-2.57", "0.01")
+write("watched.txt", [*logo, "P\n", *[centre] * (839 - 3), "TP\n", *[centre] * (839 - 4)])
