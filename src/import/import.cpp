@@ -4,6 +4,7 @@
 
 #include "colour.h"
 #include "pipeline.h"
+#include "raster.h"
 #include "svg.h"
 #include "text.h"
 
@@ -83,7 +84,10 @@ int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& er
         ink.dark = parseColours(options.dark, "--dark");
         if (!options.svgPath.empty()) {
             file = options.svgPath;
-            parts.push_back({"mark", readSvg(readFile(options.svgPath))});
+            std::string bytes = readFile(options.svgPath);
+            parts.push_back({"mark", isPicture(bytes) ? readPicture(bytes, {options.darkness,
+                                                                            options.force}, ink)
+                                                      : readSvg(bytes)});
             file.clear();
         }
         if (!options.text.empty()) {
@@ -96,6 +100,9 @@ int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& er
     } catch (const ImportError& error) {
         err << origin(file, error.line) << error.what() << "\n";
         return importBadInput;
+    } catch (const PictureRefused& refusal) {
+        err << origin(file, 0) << refusal.what() << "\n";
+        return importNothing;
     }
     for (const Part& part : parts) {
         for (const std::string& note : part.drawing.notes) {
