@@ -142,11 +142,15 @@ Colour rounded(const Rgb& c) {
 }
 
 // Inks: white first, then the flat colours in order of frequency that are neither another
-// ink's (within the merge tolerance) nor a mixture of two, with enough pixels to be drawn.
+// ink's (within the merge tolerance) nor a small area of a mixture of two, with enough pixels
+// to be drawn.
 std::vector<PictureInk> findInks(const Picture& picture, bool lossy, const Tolerances& tolerance,
                                  int* coloursSeen) {
     long pixels = static_cast<long>(picture.width) * picture.height;
     long fewest = std::max(3L, pixels / 20000);
+    // Anti-aliasing and ringing leave mixtures in strips a pixel or two wide; a flat area of a
+    // mixed colour larger than this is an ink of its own (a translucent one, say).
+    long mixtureArea = std::max(3 * fewest, pixels / 2000);
     std::vector<Cluster> clusters{{Rgb{255, 255, 255}, 0}};
     for (const Cluster& colour : flatColours(picture, lossy, tolerance)) {
         auto near = std::find_if(clusters.begin(), clusters.end(), [&](const Cluster& c) {
@@ -155,7 +159,8 @@ std::vector<PictureInk> findInks(const Picture& picture, bool lossy, const Toler
         if (near != clusters.end()) {
             near->count += colour.count;
         } else if (colour.count >= fewest && clusters.size() < mostClusters &&
-                   !isMixture(colour.colour, clusters, tolerance.mix)) {
+                   (colour.count >= mixtureArea ||
+                    !isMixture(colour.colour, clusters, tolerance.mix))) {
             clusters.push_back(colour);
         }
     }

@@ -18,8 +18,9 @@ constexpr int mostInks = 24;
 // The share of the outline's length that may run through shading (a slow change of colour,
 // not anti-aliasing) before the picture is taken for a photograph or a gradient.
 constexpr double mostShading = 0.03;
-// The share of the pixels between inks that may be no mixture of two of them.
-constexpr double mostUnexplained = 0.2;
+// The share of the picture's pixels that may be neither an ink nor a mixture of two (small
+// detail mixing three, say).
+constexpr double mostUnexplained = 0.1;
 // Outlines are fitted within this fraction of a pixel.
 constexpr double fitTolerance = 0.25;
 
@@ -66,13 +67,7 @@ Field coverFrom(const Unmixed& unmixed, const std::vector<int>& rankOf, int rank
     return field;
 }
 
-void refuseUnlikeALogo(const Unmixed& unmixed, const Outlines& all) {
-    int inks = unmixed.coloursSeen;
-    if (inks > mostInks) {
-        throw PictureRefused("over " + std::to_string(mostInks) +
-                             " flat colours (found " + std::to_string(inks) +
-                             "): not a logo's few inks, perhaps a photograph; " + helps);
-    }
+void refuseShading(const Outlines& all) {
     double shading = all.crossings ? double(all.shallow) / all.crossings : 0;
     if (shading > mostShading) {
         throw PictureRefused(percent(shading) +
@@ -80,10 +75,18 @@ void refuseUnlikeALogo(const Unmixed& unmixed, const Outlines& all) {
                              "(a photograph or gradients?); " +
                              helps);
     }
-    double unexplained = unmixed.mixed ? double(unmixed.unexplained) / unmixed.mixed : 0;
+}
+
+void refuseUnlikeALogo(const Unmixed& unmixed) {
+    int inks = unmixed.coloursSeen;
+    if (inks > mostInks) {
+        throw PictureRefused("over " + std::to_string(mostInks) +
+                             " flat colours (found " + std::to_string(inks) +
+                             "): not a logo's few inks, perhaps a photograph; " + helps);
+    }
+    double unexplained = double(unmixed.unexplained) / unmixed.share.size();
     if (unexplained > mostUnexplained) {
-        throw PictureRefused(percent(unexplained) +
-                             " of the pixels between colours mix no two of its " +
+        throw PictureRefused(percent(unexplained) + " of the pixels mix no two of its " +
                              std::to_string(inks) + " inks (a photograph?); " + helps);
     }
 }
@@ -119,13 +122,17 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
     double screenPixel = std::max(picture.width, picture.height) / 490.0;
     double speckle = std::max(0.25, screenPixel * screenPixel);
 
+    bool judge = options.darkness < 0 && !options.force;
+    if (judge) {
+        refuseUnlikeALogo(unmixed);
+    }
     Drawing drawing;
     std::vector<std::string> became;
     for (size_t r = 0; r < order.size(); ++r) {
         Outlines outlines = traceField(coverFrom(unmixed, rankOf, static_cast<int>(r)), speckle,
                                        fitTolerance);
-        if (r == 0 && options.darkness < 0 && !options.force) {
-            refuseUnlikeALogo(unmixed, outlines);
+        if (r == 0 && judge) {
+            refuseShading(outlines);
         }
         const PictureInk& ink = unmixed.inks[order[r]];
         Shape shape;
