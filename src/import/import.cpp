@@ -1,16 +1,18 @@
-// import: reads the mark and sets the name, then hands both to the pipeline; every failure of
-// the input ends here as one line and a status.
+// import: the readers (the mark's file, the name set in a font), the chain, and the writer;
+// every failure of the input ends here as one line and a status.
 #include "import.h"
 
 #include "colour.h"
-#include "pipeline.h"
+#include "convert.h"
 #include "raster.h"
 #include "svg.h"
 #include "text.h"
+#include "writer.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -64,52 +66,82 @@ std::vector<Colour> parseColours(const std::vector<std::string>& texts, const ch
     return colours;
 }
 
-// Where a failure points: the SVG file and its line, or the program alone.
-std::string origin(const std::string& file, int line) {
-    if (file.empty()) {
-        return "logotipo-outline import: ";
+// The mark's file handed to its reader, a picture told by its magic bytes.
+Drawing readMark(const ImportOptions& options, const InkRules& ink) {
+    std::string bytes = readFile(options.svgPath);
+    if (isPicture(bytes)) {
+        return readPicture(bytes, {options.darkness, options.force}, ink);
     }
-    return file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": ";
+    return fileKind(bytes) == FileKind::svg ? readSvg(bytes) : readConverted(bytes);
 }
 
-} // namespace
-
-int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err,
-               ImportSummary* summary) {
-    InkRules ink;
-    std::vector<Part> parts;
-    std::string file;
-    try {
-        ink.red = parseColours(options.red, "--red");
-        ink.dark = parseColours(options.dark, "--dark");
-        if (!options.svgPath.empty()) {
-            file = options.svgPath;
-            std::string bytes = readFile(options.svgPath);
-            parts.push_back({"mark", isPicture(bytes) ? readPicture(bytes, {options.darkness,
-                                                                            options.force}, ink)
-                                                      : readSvg(bytes)});
-            file.clear();
-        }
-        if (!options.text.empty()) {
-            Part name{"name", setText(options.text, options.font, options.direction)};
-            if (!parts.empty()) {
-                placeUnder(parts.front().drawing, &name.drawing);
-            }
-            parts.push_back(std::move(name));
-        }
-    } catch (const ImportError& error) {
-        err << origin(file, error.line) << error.what() << "\n";
-        return importBadInput;
-    } catch (const PictureRefused& refusal) {
-        err << origin(file, 0) << refusal.what() << "\n";
-        return importNothing;
-    }
+// What the readers left out, a line each; the mark's lines name its file.
+void tellReaderNotes(const ImportOptions& options, const std::vector<Part>& parts,
+                     std::ostream& err) {
     for (const Part& part : parts) {
         for (const std::string& note : part.drawing.notes) {
             err << (part.name == "mark" ? options.svgPath + ": " : std::string()) << note << "\n";
         }
     }
-    BuildOptions build;
-    build.minFidelity = options.minFidelity;
-    return buildLogo(parts, ink, out, err, build, summary);
+}
+
+} // namespace
+
+ImportInput readInput(const ImportOptions& options) {
+    ImportInput input;
+    std::string file;
+    try {
+        input.ink.red = parseColours(options.red, "--red");
+        input.ink.dark = parseColours(options.dark, "--dark");
+        if (!options.svgPath.empty()) {
+            file = options.svgPath;
+            input.parts.push_back({"mark", readMark(options, input.ink)});
+            file.clear();
+        }
+        if (!options.text.empty()) {
+            Part name{"name", setText(options.text, options.font, options.direction)};
+            if (!input.parts.empty()) {
+                placeUnder(input.parts.front().drawing, &name.drawing);
+            }
+            input.parts.push_back(std::move(name));
+        }
+    } catch (const ImportError& error) {
+        input.parts.clear();
+        input.failed = true;
+        input.failure = {error.what(), file, error.line, exitBadInput};
+    } catch (const PictureRefused& refusal) {
+        input.parts.clear();
+        input.failed = true;
+        input.failure = {refusal.what(), file, 0, exitRefused};
+    }
+    return input;
+}
+
+int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err) {
+    ImportInput input = readInput(options);
+    if (input.failed) {
+        err << failureLine(input.failure) << "\n";
+        return input.failure.status;
+    }
+    tellReaderNotes(options, input.parts, err);
+    return importParts(input.parts, input.ink, {options.minFidelity}, out, err);
+}
+
+int importParts(const std::vector<Part>& parts, const InkRules& ink, const BuildOptions& options,
+                std::ostream& out, std::ostream& err, LogoBuild* record) {
+    SearchProgress progress{&err, std::chrono::steady_clock::now()};
+    LogoBuild build = buildLogo(parts, ink, options, progress);
+    int status = exitDone;
+    if (build.refusal != Refusal::none) {
+        ImportFailure refusal = refusalOf(parts, build);
+        err << failureLine(refusal) << "\n";
+        status = refusal.status;
+    } else {
+        writeLogo(build.chosen.layout, out);
+        writeReport(parts, build, err);
+    }
+    if (record != nullptr) {
+        *record = std::move(build);
+    }
+    return status;
 }
