@@ -5,6 +5,9 @@ check FILE.svg   imports FILE.svg, renders the SVG with rsvg-convert and the wri
                  the same way, and prints coverage IoU and red precision (see docs/fidelity.md).
 sweep DIR...     does that for every *.svg under the folders, in parallel, with a time limit
                  per file, and prints a table and a summary; --expect turns it into a test.
+--picture N      (either command) imports a picture of the SVG drawn N pixels on its longer
+                 side on white, as PNG or, with --jpeg Q, as JPEG of quality Q, and judges the
+                 logo against the SVG it was drawn from.
 """
 
 import argparse
@@ -33,6 +36,9 @@ WHITE_LEVEL = 235
 # about a pixel along every edge, so a coastline or thin lettering loses a few hundredths of
 # IoU at 1024 pixels that the importer's exact overlap does not see; --size sets it.
 RENDER_SIZE = 2048
+# --picture and --jpeg: the import takes a picture drawn from the SVG instead of the SVG.
+PICTURE_SIZE = None
+PICTURE_JPEG = None
 ZOOM_LIMIT = 2
 GOOD_IOU = 0.97
 RENDER_TIMEOUT = 120
@@ -290,6 +296,18 @@ def write_difference(path, source, drawn, shown):
 # ---- one file --------------------------------------------------------------------------------
 
 
+def draw_picture(svg, folder):
+    """The SVG drawn by librsvg as the picture to import, PICTURE_SIZE pixels on its longer
+    side on white: a PNG, or a JPEG of quality PICTURE_JPEG."""
+    image = render(["-a", "-w", str(PICTURE_SIZE), "-h", str(PICTURE_SIZE), svg])
+    path = os.path.join(folder, "picture.jpg" if PICTURE_JPEG else "picture.png")
+    if PICTURE_JPEG:
+        image.save(path, quality=PICTURE_JPEG)
+    else:
+        image.save(path)
+    return path
+
+
 def judge(tool, svg, timeout, diff_dir=None, name=None, diff_path=None):
     """Imports svg and judges the result; a row of the sweep's table as a dict."""
     row = {"file": name or svg, "exit": "", "iou": None, "red": None, "pieces": 0, "points": 0,
@@ -297,13 +315,14 @@ def judge(tool, svg, timeout, diff_dir=None, name=None, diff_path=None):
     work = tempfile.mkdtemp(prefix="fidelity-")
     try:
         logo_path = os.path.join(work, "logo.txt")
+        source = draw_picture(svg, work) if PICTURE_SIZE else svg
         with open(logo_path, "wb") as logo:
             start = time.monotonic()
             # The import's processor time, which the other work on a shared machine does not
             # stretch; each worker runs one child at a time, so the difference is this one's.
             before = resource.getrusage(resource.RUSAGE_CHILDREN)
             try:
-                result = subprocess.run([tool, "import", svg], stdout=logo, stderr=subprocess.PIPE,
+                result = subprocess.run([tool, "import", source], stdout=logo, stderr=subprocess.PIPE,
                                         timeout=timeout)
                 stderr = result.stderr.decode(errors="replace")
                 row["exit"] = str(result.returncode) if result.returncode >= 0 \
@@ -524,7 +543,7 @@ def selftest(_):
 
 
 def main():
-    global RENDER_SIZE
+    global RENDER_SIZE, PICTURE_SIZE, PICTURE_JPEG
     parser = argparse.ArgumentParser(
         description="Judge `logotipo-outline import` against librsvg's rendering of the same "
                     "SVG: coverage IoU after fitting both drawings to their bounding boxes, and "
@@ -536,6 +555,10 @@ def main():
                         help="seconds an import may take before it counts as a hang (default 10)")
     parser.add_argument("--size", type=int, default=RENDER_SIZE,
                         help="pixels the source is rendered to fit (default %d)" % RENDER_SIZE)
+    parser.add_argument("--picture", type=int, metavar="N",
+                        help="import a picture of each SVG drawn N pixels on its longer side")
+    parser.add_argument("--jpeg", type=int, metavar="Q",
+                        help="with --picture: draw it as a JPEG of quality Q (1 to 95)")
     commands = parser.add_subparsers(dest="command", required=True)
     one = commands.add_parser("check", help="judge one file; exit 0 when its IoU >= 0.97")
     one.add_argument("svg")
@@ -558,6 +581,9 @@ def main():
     if arguments.command != "selftest" and not os.access(arguments.tool, os.X_OK):
         sys.exit("fidelity.py: no logotipo-outline at %s (give --tool)" % arguments.tool)
     RENDER_SIZE = arguments.size  # the sweep's worker processes are forked after this
+    PICTURE_SIZE, PICTURE_JPEG = arguments.picture, arguments.jpeg
+    if PICTURE_JPEG is not None and not PICTURE_SIZE:
+        sys.exit("fidelity.py: --jpeg needs --picture N")
     run = {"sweep": sweep, "check": check, "selftest": selftest}[arguments.command]
     sys.exit(run(arguments))
 

@@ -21,7 +21,8 @@ BUILD_PACKAGES="cmake make g++ freeglut3-dev libgl-dev"
 # What the authoring tools add: SVG parsing, polygon booleans, tessellation, fonts, text
 # layout in both directions.
 AUTHORING_PACKAGES="libsvgpp-dev libxml2-dev libpolyclipping-dev libglu1-mesa-dev libfontconfig-dev
-    libfreetype-dev libharfbuzz-dev libraqm-dev pkg-config fonts-dejavu-core"
+    libfreetype-dev libharfbuzz-dev libraqm-dev pkg-config fonts-dejavu-core
+    libpng-dev libjpeg62-turbo-dev libgif-dev libwebp-dev libexif-dev libstb-dev"
 
 # The converters that import runs on PDF, AI and EPS files (separate programs, not linked; a
 # missing one is one line at run time), and that the tests of that path need.

@@ -4,6 +4,7 @@
 
 #include "colour.h"
 #include "convert.h"
+#include "raster.h"
 #include "svg.h"
 #include "text.h"
 #include "writer.h"
@@ -65,9 +66,12 @@ std::vector<Colour> parseColours(const std::vector<std::string>& texts, const ch
     return colours;
 }
 
-// The mark's file handed to its reader.
-Drawing readMark(const std::string& path) {
-    std::string bytes = readFile(path);
+// The mark's file handed to its reader, a picture told by its magic bytes.
+Drawing readMark(const ImportOptions& options, const InkRules& ink) {
+    std::string bytes = readFile(options.svgPath);
+    if (isPicture(bytes)) {
+        return readPicture(bytes, {options.darkness, options.force}, ink);
+    }
     return fileKind(bytes) == FileKind::svg ? readSvg(bytes) : readConverted(bytes);
 }
 
@@ -91,7 +95,7 @@ ImportInput readInput(const ImportOptions& options) {
         input.ink.dark = parseColours(options.dark, "--dark");
         if (!options.svgPath.empty()) {
             file = options.svgPath;
-            input.parts.push_back({"mark", readMark(options.svgPath)});
+            input.parts.push_back({"mark", readMark(options, input.ink)});
             file.clear();
         }
         if (!options.text.empty()) {
@@ -105,6 +109,10 @@ ImportInput readInput(const ImportOptions& options) {
         input.parts.clear();
         input.failed = true;
         input.failure = {error.what(), file, error.line, exitBadInput};
+    } catch (const PictureRefused& refusal) {
+        input.parts.clear();
+        input.failed = true;
+        input.failure = {refusal.what(), file, 0, exitRefused};
     }
     return input;
 }

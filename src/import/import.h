@@ -11,7 +11,7 @@
 #include <vector>
 
 struct ImportOptions {
-    std::string svgPath;                   // empty: no mark
+    std::string svgPath;                   // an SVG file or a picture; empty: no mark
     std::vector<std::string> text;         // lines of the name; empty: no name
     std::string font = "DejaVu Sans:bold"; // a fontconfig pattern or a font file's path
     std::vector<std::string> red;          // fill colours forced into the red class (--red)
@@ -19,6 +19,8 @@ struct ImportOptions {
 
     TextDirection direction = TextDirection::fromText;
     double minFidelity = defaultMinFidelity; // --min-fidelity: a part below it is refused
+    double darkness = -1; // --darkness: a picture traced by this darkness threshold (0 to 1)
+    bool force = false;   // --force: a picture traced even when it looks like no logo
 };
 
 // The parts as the readers give them, with the ink rules of the options; or, when failed,

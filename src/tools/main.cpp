@@ -24,7 +24,8 @@ const char* const usage =
     "       logotipo-outline format [FILE]\n"
     "       logotipo-outline import [--red COLOURS] [--dark COLOURS]\n"
     "                               [--text NAME]... [--font FONT] [--direction ltr|rtl]\n"
-    "                               [--min-fidelity X] [-o FILE [--watch]] [FILE.svg]\n"
+    "                               [--min-fidelity X] [--darkness X] [--force]\n"
+    "                               [-o FILE [--watch]] [FILE.svg | PICTURE]\n"
     "       logotipo-outline --help\n";
 
 // The help, its numbers and defaults in braces, filled in from the constants they describe.
@@ -69,7 +70,7 @@ const char* const helpTemplate =
     "               and any other line.\n"
     "               Exit status: 0 written, 1 refused, 2 FILE cannot be read.\n"
     "\n"
-    "import [OPTIONS] [FILE.svg]\n"
+    "import [OPTIONS] [FILE.svg | PICTURE]\n"
     "               Writes on standard output a logo.txt that shows the SVG file's drawing\n"
     "               and, with --text, a name set in a font under it (or the name alone).\n"
     "               Every painted region becomes convex slabs: later shapes cover earlier\n"
@@ -94,9 +95,21 @@ const char* const helpTemplate =
     "               ghostscript before that, each a separate program given 30 s and\n"
     "               64 MiB per file it writes. A file of several pages gives its first,\n"
     "               with a note.\n"
+    "               A picture (PNG, JPEG, GIF, WebP, BMP, told by its content, not its\n"
+    "               name), as in import logo.png, is traced: its few flat inks are found,\n"
+    "               anti-aliased edges unmixed into each ink's share of a pixel, and each\n"
+    "               ink outlined where its share is one half, with lines and curves; inks\n"
+    "               near white are holes, specks smaller than a pixel of the window at\n"
+    "               the largest zoom are dropped. Transparency shows white; an animation's\n"
+    "               first frame and a JPEG's EXIF orientation are used. Refused (status 1):\n"
+    "               a picture under 24 pixels on a side or over 64 megapixels, and one that\n"
+    "               looks like a photograph (over 24 colours, or 3% of its edge shaded).\n"
     "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
     "                   draw red whatever their hue; may be repeated\n"
     "  --dark COLOURS   fill colours to draw dark whatever their hue\n"
+    "  --darkness X     trace a picture by darkness alone: what is darker than X (0 white\n"
+    "                   to 1 black) is one ink; for scans and photographs\n"
+    "  --force          trace a picture even when it looks like a photograph\n"
     "  --text NAME      a line of the name (\\n in NAME or more --text options: more lines);\n"
     "                   a tab is a space, any other control character is refused; each\n"
     "                   line is laid out by the Unicode bidirectional algorithm, runs of\n"
@@ -227,7 +240,7 @@ int runImport(int count, char** args) {
         bool valued = std::strcmp(arg, "--text") == 0 || std::strcmp(arg, "--font") == 0 ||
                       std::strcmp(arg, "--red") == 0 || std::strcmp(arg, "--dark") == 0 ||
                       std::strcmp(arg, "--direction") == 0 || std::strcmp(arg, "-o") == 0 ||
-                      std::strcmp(arg, "--min-fidelity") == 0;
+                      std::strcmp(arg, "--min-fidelity") == 0 || std::strcmp(arg, "--darkness") == 0;
         if (valued) {
             if (i + 1 == count) {
                 return usageError((std::string(arg) + " needs a value").c_str());
@@ -252,11 +265,20 @@ int runImport(int count, char** args) {
                     options.minFidelity > 1) {
                     return usageError("--min-fidelity needs a number from 0 to 1");
                 }
+            } else if (std::strcmp(arg, "--darkness") == 0) {
+                char* end = nullptr;
+                options.darkness = std::strtod(value, &end);
+                if (end == value || *end != '\0' || !(options.darkness >= 0) ||
+                    options.darkness > 1) {
+                    return usageError("--darkness needs a number from 0 to 1");
+                }
             } else {
                 (std::strcmp(arg, "--red") == 0 ? options.red : options.dark).push_back(value);
             }
         } else if (std::strcmp(arg, "--watch") == 0) {
             watch = true;
+        } else if (std::strcmp(arg, "--force") == 0) {
+            options.force = true;
         } else if (arg[0] == '-' && arg[1] != '\0') {
             return usageError("unknown option");
         } else if (!options.svgPath.empty()) {
@@ -266,7 +288,7 @@ int runImport(int count, char** args) {
         }
     }
     if (options.svgPath.empty() && options.text.empty()) {
-        return usageError("import needs an SVG file, a --text, or both");
+        return usageError("import needs an SVG file or a picture, a --text, or both");
     }
     if (watch && outPath.empty()) {
         return usageError("--watch needs -o FILE");
