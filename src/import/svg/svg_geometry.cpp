@@ -1,7 +1,7 @@
 // Outline boxes, marker places and viewBox maps, for the SVG reader.
 #include "svg_geometry.h"
 
-#include "flatten.h"
+#include "geometry.h"
 
 #include <boost/math/constants/constants.hpp>
 #include <svgpp/utility/arc_endpoint_to_center.hpp>
