@@ -74,7 +74,7 @@ const char* const logo = R"svg(<?xml version="1.0" encoding="UTF-8"?>
 
 TEST(ReadSvg, ExportWithSheetUseGradientAndHiddenShapes) {
     Drawing drawing = readSvg(logo);
-    ASSERT_EQ(drawing.shapes.size(), 8u);
+    ASSERT_EQ(drawing.shapes.size(), 9u);
 
     // 100 mm across 200 units: each unit is 100 / 25.4 * 96 / 200 pixels.
     double unit = 100 / 25.4 * 96 / 200;
@@ -113,9 +113,11 @@ TEST(ReadSvg, ExportWithSheetUseGradientAndHiddenShapes) {
 
     // Undisplayed and hidden shapes are gone; a visible child of a hidden group stays.
     expectColour(drawing.shapes[6].fill, 0x12, 0x34, 0x56);
-    expectColour(drawing.shapes[7].fill, 0, 255, 0);
-
-    EXPECT_TRUE(hasNote(drawing, "line 31: <text> cannot be imported"));
+    // The text is painted as a shape, its baseline at y 10.
+    expectColour(drawing.shapes[7].fill, 0, 0, 0);
+    EXPECT_GT(drawing.shapes[7].subpaths.size(), 4u);
+    expectColour(drawing.shapes[8].fill, 0, 255, 0);
+    EXPECT_FALSE(hasNote(drawing, "<text>"));
 }
 
 // A <use> inside a reused group, of a rotated circle defined after it, and a <symbol>

@@ -360,9 +360,14 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
         detach(node, walk);
         return;
     }
-    if (name == "text" || name == "flowRoot") {
+    if (name == "flowRoot") {
         walk.notes.add(
             line, "<" + name + "> cannot be imported: convert it to paths in the editor; left out");
+        detach(node, walk);
+        return;
+    }
+    if (name == "textPath") {
+        walk.notes.add(line, "text on a path cannot be imported: left out");
         detach(node, walk);
         return;
     }
@@ -377,7 +382,7 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
     } else if (visibility == "visible") {
         visible = true;
     }
-    if (among(name, shapes) && !visible) {
+    if ((among(name, shapes) || name == "text") && !visible) {
         detach(node, walk);
         return;
     }

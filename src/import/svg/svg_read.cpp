@@ -11,6 +11,7 @@
 #include "svg_effects.h"
 #include "svg_paint.h"
 #include "svg_prepare.h"
+#include "svg_text.h"
 
 #include <libxml/tree.h>
 
@@ -120,7 +121,8 @@ class Context : public TransformReader {
     Context(Context& parent, xmlNode* const& node)
         : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
           opacity(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
-          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()) {
+          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()),
+          text(parent.text), looks(parent.looks) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
@@ -235,6 +237,8 @@ class Context : public TransformReader {
     int line = 0;
     xmlNode* node;
     size_t firstShape = 0; // the first of the shapes this element draws
+    SvgText* text = nullptr;         // inside <text>: where its characters go
+    std::vector<Look>* looks = nullptr; // and what paints each of them
     bool viewportClip = false;
     Box viewport{0, 0, 0, 0};
     Matrix viewportMatrix;
@@ -494,6 +498,57 @@ void Context::addPainted(std::vector<Subpath> subpaths, const Look& look) {
     }
 }
 
+// <text> or a <tspan> in it: its characters go to the text's layout with the look they
+// are painted in; the text, when it ends, is set and painted run by run.
+class TextContext : public Context {
+  public:
+    TextContext(Context& parent, xmlNode* const& node)
+        : Context(parent, node), font(textFontOf(node)) {
+        if (text == nullptr) {
+            own = std::make_unique<std::pair<SvgText, std::vector<Look>>>();
+            text = &own->first;
+            looks = &own->second;
+        }
+        text->enter(node, font, viewportSize.x, viewportSize.y);
+    }
+
+    // svgpp's range points into a string it has already freed: the text is taken from the
+    // next text node among the element's children instead, which is the one it reports.
+    template <class Range> void set_text(const Range&) {
+        next = next == nullptr ? node->children : next->next;
+        while (next != nullptr && next->type != XML_TEXT_NODE &&
+               next->type != XML_CDATA_SECTION_NODE) {
+            next = next->next;
+        }
+        if (next == nullptr || disabled || looks->size() >= 10000) {
+            return;
+        }
+        looks->push_back(look());
+        looks->back().style.fillRule = FillRule::nonZero; // glyphs fill by their winding
+        const char* content = reinterpret_cast<const char*>(next->content);
+        text->add(content ? content : "", looks->size() - 1, font);
+    }
+
+    void on_exit_element() {
+        text->leave();
+        if (own) {
+            std::vector<std::string> notes;
+            for (PlacedRun& run : text->layOut(&notes)) {
+                addPainted(std::move(run.subpaths), (*looks)[run.look]);
+            }
+            for (const std::string& note : notes) {
+                addNote(state, note);
+            }
+        }
+        Context::on_exit_element();
+    }
+
+  private:
+    TextFont font;
+    xmlNode* next = nullptr; // the text node last taken
+    std::unique_ptr<std::pair<SvgText, std::vector<Look>>> own; // the <text> itself holds them
+};
+
 // Absolute coordinates, no shorthands, quadratics as cubics; arcs come to the shape.
 struct PathPolicy : svgpp::policy::path::minimal {
     static const bool arc_as_cubic_bezier = false;
@@ -503,6 +558,14 @@ struct ContextFactories {
     template <class ParentContext, class ElementTag, class Enable = void> struct apply {
         using type = svgpp::factory::context::on_stack_with_xml_element<Context>;
     };
+};
+
+template <class Parent> struct ContextFactories::apply<Parent, tag::element::text, void> {
+    using type = svgpp::factory::context::on_stack_with_xml_element<TextContext>;
+};
+
+template <class Parent> struct ContextFactories::apply<Parent, tag::element::tspan, void> {
+    using type = svgpp::factory::context::on_stack_with_xml_element<TextContext>;
 };
 
 template <class ElementTag>
@@ -590,7 +653,8 @@ struct ErrorPolicy {
 using ProcessedElements =
     boost::mpl::set<tag::element::svg, tag::element::g, tag::element::path, tag::element::rect,
                     tag::element::circle, tag::element::ellipse, tag::element::line,
-                    tag::element::polyline, tag::element::polygon>::type;
+                    tag::element::polyline, tag::element::polygon, tag::element::text,
+                    tag::element::tspan>::type;
 
 using ProcessedAttributes = boost::mpl::fold<
     boost::mpl::protect<boost::mpl::joint_view<svgpp::traits::shapes_attributes_by_element,
