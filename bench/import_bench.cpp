@@ -2,9 +2,8 @@
 // curvy shapes around a gear), a simple one and a fan of overlapping translucent rays, and
 // how few convex pieces the merge makes against the triangles it starts from and the lower
 // bound ceil(r/2)+1 per region outline. import_bench FOLDER also writes the logos there.
-#include "fit.h"
 #include "import.h"
-#include "pipeline.h"
+#include "layout.h"
 
 #include <algorithm>
 #include <chrono>
@@ -124,11 +123,11 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     // Measured whatever its fidelity, which is printed.
     BuildOptions anyFidelity;
     anyFidelity.minFidelity = 0;
-    ImportSummary summary;
+    LogoBuild build;
     for (int run = 0; run < 5; ++run) {
         std::ostringstream out, err;
         auto start = std::chrono::steady_clock::now();
-        status = buildLogo(parts, {}, out, err, anyFidelity, &summary);
+        status = importParts(parts, {}, anyFidelity, out, err, &build);
         seconds.push_back(
             std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
@@ -136,22 +135,13 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     if (folder != nullptr) {
         std::ofstream file(std::string(folder) + "/" + name + ".txt");
         std::ostringstream report;
-        buildLogo(parts, {}, file, report, anyFidelity);
+        importParts(parts, {}, anyFidelity, file, report);
         std::printf("%s", report.str().c_str());
     }
-    // The same stages again, to see the pieces of the chosen tolerance.
-    Placement placement;
-    int broken;
-    fitView(parts, {}, fitRadius, &placement, &broken);
-    std::vector<Region> drawing;
-    RunStages run = [&](const Flattening& flattening) {
-        return runStages(parts, {}, placement, flattening);
-    };
-    Attempt chosen = fittingAttempt(parts, {}, placement, run, &drawing);
+    // The chosen try's regions, before their seams, against its pieces.
+    const Attempt& chosen = build.chosen;
     int reflex = 0, outlines = 0;
-    RegionOptions painting{chosen.tolerance};
-    painting.simplify = chosen.thinned;
-    for (const Region& region : paintRegions(parts, {}, placement, painting).regions) {
+    for (const Region& region : chosen.regions) {
         for (const ClipperLib::Path& path : region.paths) {
             outlines += ClipperLib::Orientation(path);
             size_t n = path.size();
@@ -165,9 +155,9 @@ void measure(const char* name, const std::vector<Part>& parts, const char* folde
     std::printf("%-9s %6d segments  status %d  median %7.1f ms (min %7.1f, max %7.1f)\n", name,
                 segments, status, 1e3 * seconds[2], 1e3 * seconds[0], 1e3 * seconds[4]);
     std::printf("          tolerance %.5f%s; P %d, TP %d points; fidelity %.4f\n",
-                chosen.tolerance * gridUnit, chosen.thinned ? " (thinned)" : "",
-                pointCount(layout.red) + pointCount(layout.pDark), pointCount(layout.tpDark),
-                summary.fidelity);
+                chosen.flattening.tolerance * gridUnit,
+                chosen.flattening.thinned ? " (thinned)" : "", pTablePoints(layout),
+                tpTablePoints(layout), build.fidelity.overall);
     std::printf("          %zu pieces from %d triangles; lower bound %d (%d reflex corners, %d "
                 "outlines)\n",
                 chosen.pieces.pieces.size(), chosen.pieces.triangles, (reflex + 1) / 2 + outlines,

@@ -3,10 +3,9 @@
 // inside another section's edge.
 // import_stress [COUNT [SEED]] prints the counts and the drawings that failed.
 #include "import.h"
-#include "layout.h"
 #include "outline.h"
-#include "pipeline.h"
 #include "random_drawing.h"
+#include "stages.h"
 
 #include <chrono>
 #include <cmath>
@@ -31,7 +30,7 @@ std::vector<Ring> readBack(const std::string& text) {
                 id = table[slot].polygonId;
             }
             sections.back().push_back(
-                {std::llround(table[slot].x * gridSteps), std::llround(table[slot].y * gridSteps)});
+                {std::llround(table[slot].x / gridUnit), std::llround(table[slot].y / gridUnit)});
         }
     }
     return sections;
@@ -99,7 +98,7 @@ int main(int argc, char** argv) {
         std::ostringstream out, err;
         BuildOptions anyFidelity; // every drawing that fits is checked, however coarse
         anyFidelity.minFidelity = 0;
-        if (buildLogo(parts, {}, out, err, anyFidelity) != importWritten) {
+        if (importParts(parts, {}, anyFidelity, out, err) != exitDone) {
             continue;
         }
         ++written;

@@ -44,4 +44,6 @@ set(CPACK_DEBIAN_PACKAGE_PRIORITY optional)
 # The libraries' packages come from dpkg-shlibdeps; logotipo-record's tools are added.
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "apitrace, xvfb, xdotool, ffmpeg")
+# import runs them on PDF, AI and EPS files, and says so in one line when they are missing.
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "poppler-utils, ghostscript")
 include(CPack)

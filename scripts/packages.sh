@@ -23,6 +23,10 @@ BUILD_PACKAGES="cmake make g++ freeglut3-dev libgl-dev"
 AUTHORING_PACKAGES="libsvgpp-dev libxml2-dev libpolyclipping-dev libglu1-mesa-dev libfontconfig-dev
     libfreetype-dev libharfbuzz-dev libraqm-dev pkg-config fonts-dejavu-core"
 
+# The converters that import runs on PDF, AI and EPS files (separate programs, not linked; a
+# missing one is one line at run time), and that the tests of that path need.
+CONVERT_PACKAGES="poppler-utils ghostscript"
+
 # What logotipo-record needs: the tracer and replayer, a virtual display, the key sender and
 # the encoder.
 RECORD_PACKAGES="apitrace xvfb xdotool x11-utils libgl1-mesa-dri ffmpeg"

@@ -68,17 +68,17 @@ const Colour red{220, 20, 30}, black{20, 20, 20}, white{255, 255, 255};
 // section convex with area, no two overlapping, no corner on another's edge, every point
 // in view.
 Logo importLogo(const std::vector<Drawing>& drawings, InkRules ink = {},
-                const BuildOptions& options = {}, ImportSummary* summary = nullptr) {
+                const BuildOptions& options = {}, LogoBuild* record = nullptr) {
     std::vector<Part> parts;
     for (const Drawing& drawing : drawings) {
         parts.push_back({parts.empty() ? "mark" : "name", drawing});
     }
     std::ostringstream out, err;
     Logo logo;
-    logo.status = buildLogo(parts, ink, out, err, options, summary);
+    logo.status = importParts(parts, ink, options, out, err, record);
     logo.text = out.str();
     logo.report = err.str();
-    if (logo.status != importWritten) {
+    if (logo.status != exitDone) {
         return logo;
     }
     examineLogo(logo);
@@ -110,7 +110,7 @@ TEST(ImportPipeline, FillRulesDecideWhetherAnInnerOutlineIsAHole) {
         Shape square = filled({rect(0, 0, 4, 4), rect(1, 1, 2, 2)}, black);
         square.fillRule = rule;
         Logo logo = importLogo({drawingOf({square})});
-        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        ASSERT_EQ(logo.status, exitDone) << logo.report;
         double expected = rule == FillRule::evenOdd ? 12 : 16;
         EXPECT_NEAR(logo.darkArea, expected * unitArea(logo, 4), 0.01 * logo.darkArea);
         EXPECT_EQ(logo.redArea, 0);
@@ -120,7 +120,7 @@ TEST(ImportPipeline, FillRulesDecideWhetherAnInnerOutlineIsAHole) {
 TEST(ImportPipeline, RedDiscOverDarkSquareKeepsBothColours) {
     Logo logo = importLogo(
         {drawingOf({filled({rect(0, 0, 4, 4)}, black), filled({circle(2, 2, 1.2)}, red)})});
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     double unit = unitArea(logo, 4), disc = M_PI * 1.2 * 1.2;
     EXPECT_NEAR(logo.redArea, disc * unit, 0.01 * disc * unit);
     EXPECT_NEAR(logo.darkArea, (16 - disc) * unit, 0.01 * (16 - disc) * unit);
@@ -139,12 +139,12 @@ TEST(ImportPipeline, WhiteCutsAndTransparentCoversNothing) {
     clear.fill.opacity = 0;
     Logo logo = importLogo(
         {drawingOf({filled({rect(0, 0, 4, 4)}, black), filled({rect(1, 1, 2, 2)}, white), clear})});
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     EXPECT_NEAR(logo.darkArea, 12 * unitArea(logo, 4), 0.01 * logo.darkArea);
     EXPECT_EQ(logo.redArea, 0);
 
     Logo nothing = importLogo({drawingOf({filled({rect(0, 0, 4, 4)}, white), clear})});
-    EXPECT_EQ(nothing.status, importNothing);
+    EXPECT_EQ(nothing.status, exitRefused);
     EXPECT_NE(nothing.report.find("nothing visible"), std::string::npos);
 }
 
@@ -154,7 +154,7 @@ TEST(ImportPipeline, TransformsScaleFillsAndStrokes) {
     Shape turned = filled({rect(0, 0, 1, 1)}, black);
     turned.transform = {2 * c, s, -2 * s, c, 5, 0};
     Logo logo = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), turned})});
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     EXPECT_NEAR(logo.darkArea / logo.redArea, 2, 0.02);
 
     // Strokes against the same red unit: butt 10 x 1, square caps 11 x 1, round caps add a
@@ -179,7 +179,7 @@ TEST(ImportPipeline, TransformsScaleFillsAndStrokes) {
             sub.start.y += 20;
         }
         Logo stroke = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), one.shape})});
-        ASSERT_EQ(stroke.status, importWritten) << stroke.report;
+        ASSERT_EQ(stroke.status, exitDone) << stroke.report;
         EXPECT_NEAR(stroke.darkArea / stroke.redArea, one.area, 0.01 * one.area);
     }
 }
@@ -204,7 +204,7 @@ TEST(ImportPipeline, JoinsAndDotsAreDrawnAsSvgDrawsThem) {
         stroke.lineJoin = one.join;
         stroke.miterLimit = one.limit;
         Logo logo = importLogo({drawingOf({filled({rect(-80, 0, 10, 10)}, red), stroke})});
-        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        ASSERT_EQ(logo.status, exitDone) << logo.report;
         EXPECT_NEAR(logo.darkArea / logo.redArea, one.area / 100, 0.003 * one.area / 100)
             << int(one.join) << " " << one.limit;
     }
@@ -213,7 +213,7 @@ TEST(ImportPipeline, JoinsAndDotsAreDrawnAsSvgDrawsThem) {
         Shape dot = stroked({{3, 3}, {}, true}, 2, cap);
         dot.transform = {std::cos(0.5), std::sin(0.5), -std::sin(0.5), std::cos(0.5), 10, 0};
         Logo logo = importLogo({drawingOf({filled({rect(0, 0, 1, 1)}, red), dot})});
-        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        ASSERT_EQ(logo.status, exitDone) << logo.report;
         double expected = cap == LineCap::round ? M_PI : cap == LineCap::square ? 4 : 0;
         EXPECT_NEAR(logo.darkArea / logo.redArea, expected, 0.01 * expected + 1e-9) << int(cap);
         if (cap == LineCap::square) {
@@ -239,7 +239,7 @@ TEST(ImportPipeline, HalfDiscArcKeepsItsArea) {
                      {true, {-k, -2}, {-2, -k}, {-2, 0}},
                      {false, {}, {}, {2, 0}}};
     Logo logo = importLogo({drawingOf({filled({half}, black)})});
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     EXPECT_NEAR(logo.darkArea, 2 * M_PI * unitArea(logo, 4), 0.01 * logo.darkArea);
 }
 
@@ -250,7 +250,7 @@ TEST(ImportPipeline, OnlyTheThreeLargestRedPiecesStayRed) {
         shapes.push_back(filled({rect(i * 4, 0, sides[i], sides[i])}, red));
     }
     Logo logo = importLogo({drawingOf(shapes)});
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     double unit = unitArea(logo, 16 + 2.5);
     EXPECT_NEAR(logo.redArea, (9 + 6.25 + 4) * unit, 0.01 * logo.redArea);
     EXPECT_NEAR(logo.darkArea, (1 + 0.25) * unit, 0.01 * logo.darkArea);
@@ -272,14 +272,14 @@ TEST(ImportPipeline, BrokenGeometryIsLeftOutWithANote) {
     Shape tooWide = stroked(rect(1, 1, 1, 1), 1e200, LineCap::round);
     Logo logo = importLogo({drawingOf(
         {filled({rect(0, 0, 4, 4)}, black), notANumber, farAway, flattened, empty, tooWide})});
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     EXPECT_NEAR(logo.darkArea, 16 * unitArea(logo, 4), 0.01 * logo.darkArea);
     EXPECT_EQ(logo.redArea, 0);
     EXPECT_NE(logo.report.find("out of range: left out"), std::string::npos) << logo.report;
     EXPECT_NE(logo.report.find("far wider than the view"), std::string::npos) << logo.report;
 
     Logo nothing = importLogo({drawingOf({notANumber, farAway, flattened})});
-    EXPECT_EQ(nothing.status, importNothing);
+    EXPECT_EQ(nothing.status, exitRefused);
     EXPECT_NE(nothing.report.find("2 shapes left out"), std::string::npos) << nothing.report;
 }
 
@@ -301,7 +301,7 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     BuildOptions anyFidelity;
     anyFidelity.minFidelity = 0;
     Logo logo = importLogo({drawingOf(dots), name}, {}, anyFidelity);
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     // Dark pieces take P ids here, so the red rectangle is split to keep the red ids.
     expectReportedArea(logo);
     EXPECT_GT(logo.redArea, 0);
@@ -310,12 +310,12 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     // No red and more than the TP table holds: the red ids stay empty. Four points a dot
     // fall far below the fidelity floor, which refuses them and says how far.
     Logo refused = importLogo({drawingOf(dots)});
-    EXPECT_EQ(refused.status, importNothing);
+    EXPECT_EQ(refused.status, exitRefused);
     EXPECT_NE(refused.report.find("below 0.9700"), std::string::npos) << refused.report;
     EXPECT_NE(refused.report.find("--min-fidelity 0."), std::string::npos) << refused.report;
-    ImportSummary summary;
-    Logo plain = importLogo({drawingOf(dots)}, {}, anyFidelity, &summary);
-    ASSERT_EQ(plain.status, importWritten) << plain.report;
+    LogoBuild record;
+    Logo plain = importLogo({drawingOf(dots)}, {}, anyFidelity, &record);
+    ASSERT_EQ(plain.status, exitDone) << plain.report;
     EXPECT_EQ(plain.redArea, 0);
     EXPECT_NE(plain.report.find("fidelity: mark 0."), std::string::npos) << plain.report;
     // The reported fidelity is the written sections' overlap over union with the true
@@ -340,7 +340,7 @@ TEST(ImportPipeline, ManyCurvesFitTheTablesAndLaterPartsPaintOver) {
     }
     double iou = areaOf(circles, written, ClipperLib::ctIntersection) /
                  areaOf(circles, written, ClipperLib::ctUnion);
-    EXPECT_NEAR(summary.fidelity, iou, 0.005);
+    EXPECT_NEAR(record.fidelity.overall, iou, 0.005);
     EXPECT_GT(iou, 0.7); // inscribed squares would make 2/pi
     // Coarse as it is, the thinning gives back much of the area of the points it drops.
     double dotsArea = 400 * M_PI * 0.4 * 0.4 * unitArea(plain, 19.8);
@@ -354,8 +354,8 @@ TEST(ImportPipeline, RandomDrawingsGiveSectionsApart) {
     std::mt19937 random(1);
     for (int n = 0; n < 90; ++n) {
         Logo logo = importLogo({randomDrawing(random)});
-        EXPECT_TRUE(logo.status == importWritten || logo.status == importNothing) << n;
-        if (logo.status == importWritten) {
+        EXPECT_TRUE(logo.status == exitDone || logo.status == exitRefused) << n;
+        if (logo.status == exitDone) {
             expectReportedArea(logo);
         }
         if (::testing::Test::HasFailure()) {
@@ -440,7 +440,7 @@ TEST(ImportGradient, BandsFallWhereTheColoursChangeClass) {
     Placement placement{100, 0, 10000};
     std::map<Ink, ClipperLib::Paths> shown;
     for (const Region& region :
-         paintRegions({Part{"", drawing}}, {}, placement, RegionOptions{0.25}).regions) {
+         paintRegions({Part{"", drawing}}, {}, placement, RegionOptions{{0.25, false}}).regions) {
         shown[region.ink] = region.paths;
     }
     auto grid = [&](std::vector<Point> points) {

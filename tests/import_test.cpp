@@ -30,7 +30,7 @@ Imported importFile(const std::string& svg, ImportOptions options = {}) {
     run.logo.text = out.str();
     run.logo.report = err.str();
     std::remove(run.file.c_str());
-    if (run.logo.status == importWritten) {
+    if (run.logo.status == exitDone) {
         examineLogo(run.logo);
     }
     return run;
@@ -39,7 +39,7 @@ Imported importFile(const std::string& svg, ImportOptions options = {}) {
 Logo importExample(const std::string& name, ImportOptions options = {}) {
     options.svgPath = std::string(EXAMPLES_DIR) + "/" + name;
     Logo logo = importAndExamine(options);
-    EXPECT_EQ(logo.status, importWritten) << logo.report;
+    EXPECT_EQ(logo.status, exitDone) << logo.report;
     return logo;
 }
 
@@ -84,7 +84,7 @@ const char* const designersFile = R"svg(<?xml version="1.0"?>
   <circle cx="10" cy="10" r="5" fill="#fff"/>
   <path d="M100 95a5 5 0 0 1 10 0z" class="ink"/>
   <path d="M0 0H200" stroke="#1d1d1b" stroke-width="4" fill="none"/>
-  <text x="10" y="99">Name</text>
+  <text x="10" y="99"><textPath href="#frame">Name</textPath></text>
   <defs>
     <circle id="dot" r="20"/>
     <linearGradient id="shade"><stop offset="0" stop-color="#000"/>
@@ -96,12 +96,12 @@ const char* const designersFile = R"svg(<?xml version="1.0"?>
 } // namespace
 
 // Colours from a style sheet, a <use> of a later definition under a transform, an even-odd
-// hole, a gradient, a white cut, an arc, a stroke half outside the viewBox, and a text that
-// is left out: the written areas stand as the drawing's do.
+// hole, a gradient, a white cut, an arc, a stroke half outside the viewBox, and a text on a
+// path that is left out: the written areas stand as the drawing's do.
 TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
     Imported run = importFile(designersFile);
     const Logo& logo = run.logo;
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     const double pi = std::acos(-1.0);
     double red = pi * 20 * 20;
     // Frame with its hole, the gradient square in it, less the white quarter disc, the half
@@ -109,7 +109,7 @@ TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
     double dark = 80 * 80 - 40 * 40 + 20 * 20 - pi * 25 / 4 + pi * 25 / 2 + 200 * 2;
     EXPECT_NEAR(logo.redArea / logo.darkArea, red / dark, 0.01 * red / dark);
     EXPECT_GT(centreX(logo, true), centreX(logo, false));
-    EXPECT_NE(logo.report.find("<text>"), std::string::npos) << logo.report;
+    EXPECT_NE(logo.report.find("text on a path"), std::string::npos) << logo.report;
     EXPECT_NE(logo.report.find("100.0% of the red area stays red"), std::string::npos);
 }
 
@@ -121,14 +121,14 @@ TEST(Import, TranslucentPaintMixesWithWhatLiesUnder) {
         "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100'><rect width='100' "
         "height='100' fill='#1565c0'/><circle cx='50' cy='40' r='35' fill='#fff' "
         "fill-opacity='0.1'/></svg>");
-    ASSERT_EQ(gloss.logo.status, importWritten) << gloss.logo.report;
+    ASSERT_EQ(gloss.logo.status, exitDone) << gloss.logo.report;
     ASSERT_EQ(gloss.logo.sections.size(), 1u) << gloss.logo.text;
     EXPECT_EQ(gloss.logo.sections[0].points.size(), 4u);
 
     Imported half = importFile("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 6 4'>"
                                "<rect width='4' height='4'/><g opacity='0.5'><rect x='2' y='1' "
                                "width='4' height='2' fill='#dc141e'/></g></svg>");
-    ASSERT_EQ(half.logo.status, importWritten) << half.logo.report;
+    ASSERT_EQ(half.logo.status, exitDone) << half.logo.report;
     // Red 2 x 2 over the black, dark the rest of the black and 2 x 2 beside it.
     EXPECT_NEAR(half.logo.darkArea / half.logo.redArea, 4, 0.01);
 
@@ -137,7 +137,7 @@ TEST(Import, TranslucentPaintMixesWithWhatLiesUnder) {
     Imported veiled = importFile("<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 4 4'>"
                                  "<rect width='4' height='4'/>" +
                                  veil + veil + veil + veil + "</svg>");
-    ASSERT_EQ(veiled.logo.status, importWritten) << veiled.logo.report;
+    ASSERT_EQ(veiled.logo.status, exitDone) << veiled.logo.report;
     EXPECT_NEAR(veiled.logo.darkArea / areaOfBounds(veiled.logo), 12.0 / 16, 0.01);
 }
 
@@ -161,17 +161,17 @@ TEST(Import, RefusesBrokenInputWithOneLine) {
         std::string says;
     } cases[] = {
         {"<svg xmlns=\"http://www.w3.org/2000/svg\">\n<rect width=\"1\" height=\"1\">\n</svg>\n",
-         importBadInput, ":3:"},
-        {std::string("<svg\0", 5) + "\x01\xff", importBadInput, ":1:"},
+         exitBadInput, ":3:"},
+        {std::string("<svg\0", 5) + "\x01\xff", exitBadInput, ":1:"},
         {"<svg xmlns=\"http://www.w3.org/2000/svg\"><path d=\"M0 0L10 0 L10 10z\" fill=\"#fff\"/>"
          "<rect width=\"5\" height=\"5\" style=\"display:none\"/></svg>",
-         importNothing, "nothing visible"},
+         exitRefused, "nothing visible"},
     };
     for (const Case& c : cases) {
         Imported run = importFile(c.svg);
         EXPECT_EQ(run.logo.status, c.status) << run.logo.report;
         EXPECT_TRUE(run.logo.text.empty());
-        std::string where = c.status == importBadInput ? run.file : "logotipo-outline import: ";
+        std::string where = c.status == exitBadInput ? run.file : "logotipo-outline import: ";
         EXPECT_EQ(run.logo.report.find(where + c.says), 0u) << run.logo.report;
         EXPECT_EQ(run.logo.report.find('\n'), run.logo.report.size() - 1) << run.logo.report;
     }
@@ -179,7 +179,7 @@ TEST(Import, RefusesBrokenInputWithOneLine) {
     missingFont.text = {"Name"};
     missingFont.font = "No Such Family 12345";
     std::ostringstream out, err;
-    EXPECT_EQ(importLogo(missingFont, out, err), importBadInput);
+    EXPECT_EQ(importLogo(missingFont, out, err), exitBadInput);
     EXPECT_NE(err.str().find("No Such Family 12345"), std::string::npos) << err.str();
 }
 
@@ -215,7 +215,7 @@ TEST(Import, ClipsViewportsAndMasksCutWhatShows) {
         Imported run =
             importFile(std::string(R"(<svg xmlns="http://www.w3.org/2000/svg">)") +
                        R"(<rect width="10" height="10" fill="#e30613"/>)" + body + "</svg>");
-        ASSERT_EQ(run.logo.status, importWritten) << run.logo.report;
+        ASSERT_EQ(run.logo.status, exitDone) << run.logo.report;
         EXPECT_NEAR(run.logo.darkArea / run.logo.redArea, dark / 100, 0.01 * dark / 100) << body;
     }
 }

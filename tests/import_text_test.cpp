@@ -248,10 +248,10 @@ TEST(SetText, AreaOfVestralMatchesTheFont) {
     // Imported, the letters keep that share within 1%, and the logo has every property.
     std::ostringstream out, err;
     Logo logo;
-    logo.status = buildLogo({{"name", name}}, {}, out, err);
+    logo.status = importParts({{"name", name}}, {}, {}, out, err);
     logo.text = out.str();
     logo.report = err.str();
-    ASSERT_EQ(logo.status, importWritten) << logo.report;
+    ASSERT_EQ(logo.status, exitDone) << logo.report;
     examineLogo(logo);
     long long low = LLONG_MAX, high = LLONG_MIN;
     for (const Section& section : logo.sections) {
@@ -404,7 +404,7 @@ TEST(ImportName, SaysWhenCapitalsAreTooSmallToRead) {
         options.text = {name};
         options.minFidelity = 0; // one line this long is thinned below the default floor
         Logo logo = importAndExamine(options);
-        ASSERT_EQ(logo.status, importWritten) << logo.report;
+        ASSERT_EQ(logo.status, exitDone) << logo.report;
         size_t said = logo.report.find("capitals ");
         EXPECT_EQ(said != std::string::npos, name.find('\\') == std::string::npos) << logo.report;
         if (said == std::string::npos) {

@@ -35,7 +35,7 @@ Logo importAndExamine(const ImportOptions& options) {
     logo.status = importLogo(options, out, err);
     logo.text = out.str();
     logo.report = err.str();
-    if (logo.status == importWritten) {
+    if (logo.status == exitDone) {
         examineLogo(logo);
     }
     return logo;
@@ -124,7 +124,7 @@ void examineLogo(Logo& logo) {
     std::ostringstream report, problems;
     int checked = checkOutline(path, report, problems);
     std::remove(path);
-    if (checked != toolClean) {
+    if (checked != exitDone) {
         std::istringstream lines(report.str()), file(logo.text);
         std::vector<std::string> fileLines;
         for (std::string line; std::getline(file, line);) {

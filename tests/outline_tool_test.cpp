@@ -57,7 +57,7 @@ struct Expected {
 void expectWarnings(const std::string& name, const std::vector<Expected>& expected) {
     CheckResult result = check(fixture(name));
     std::vector<std::string> warnings = warningsOf(result.out);
-    EXPECT_EQ(result.status, toolWarned) << name;
+    EXPECT_EQ(result.status, exitRefused) << name;
     ASSERT_EQ(warnings.size(), expected.size()) << name << ":\n" << result.out;
     for (size_t i = 0; i < expected.size(); ++i) {
         std::string prefix = "line " + std::to_string(expected[i].line) + ": ";
@@ -185,7 +185,7 @@ std::vector<Run> listedRuns(const std::string& report, const std::string& table,
 
 void expectListingMatchesTables(const std::string& path) {
     CheckResult result = check(path);
-    ASSERT_NE(result.status, toolUnreadable) << result.err;
+    ASSERT_NE(result.status, exitBadInput) << result.err;
     // The program's first frame, read on its own.
     FILE* stream = std::fopen(path.c_str(), "r");
     ASSERT_NE(stream, nullptr);
@@ -216,7 +216,7 @@ TEST(Check, ListsWhatTheReaderStores) {
 
     // The sample logo is clean: convex pieces, all in view.
     CheckResult sample = check(SAMPLE_LOGO);
-    EXPECT_EQ(sample.status, toolClean) << sample.out;
+    EXPECT_EQ(sample.status, exitDone) << sample.out;
     EXPECT_NE(sample.out.find("  polygon 1: 4 points, red,"), std::string::npos);
     EXPECT_NE(sample.out.find("  polygon 4: 4 points, dark,"), std::string::npos);
     EXPECT_NE(sample.out.find("  polygon 1: 4 points, TP face,"), std::string::npos);
@@ -224,20 +224,20 @@ TEST(Check, ListsWhatTheReaderStores) {
 
 TEST(Check, FilesThatCannotBeRead) {
     CheckResult missing = check(fixture("no such file.txt"));
-    EXPECT_EQ(missing.status, toolUnreadable);
+    EXPECT_EQ(missing.status, exitBadInput);
     EXPECT_NE(missing.err.find("cannot open"), std::string::npos) << missing.err;
     EXPECT_TRUE(missing.out.empty());
 
     // A directory opens on Linux, and then its first read fails.
     CheckResult directory = check(TEST_DATA_DIR);
-    EXPECT_EQ(directory.status, toolUnreadable);
+    EXPECT_EQ(directory.status, exitBadInput);
     EXPECT_NE(directory.err.find("read failed at line 1"), std::string::npos) << directory.err;
 
     // An empty file reads fine and draws nothing.
     std::string empty = testing::TempDir() + "empty-logo.txt";
     std::fclose(std::fopen(empty.c_str(), "w"));
     CheckResult nothing = check(empty);
-    EXPECT_EQ(nothing.status, toolWarned);
+    EXPECT_EQ(nothing.status, exitRefused);
     EXPECT_EQ(warningsOf(nothing.out),
               std::vector<std::string>{"line 1: no points: the program draws nothing"});
     std::remove(empty.c_str());
@@ -287,7 +287,7 @@ TEST(Format, WritesWhatTheReaderReadsBack) {
                         "-2.5 0.2\n"
                         "-2.55 0.3\n";
     FormatResult result = format(input);
-    ASSERT_EQ(result.status, toolClean) << result.err;
+    ASSERT_EQ(result.status, exitDone) << result.err;
     EXPECT_TRUE(result.err.empty());
     std::vector<std::string> lines = linesOf(result.out);
     ASSERT_EQ(lines.size(), 12u);
@@ -305,7 +305,7 @@ TEST(Format, WritesWhatTheReaderReadsBack) {
     EXPECT_EQ(tpTable[3].y, -0.2);
     // Well-formed input gives a file that check passes.
     CheckResult checked = check(path);
-    EXPECT_EQ(checked.status, toolClean) << checked.out;
+    EXPECT_EQ(checked.status, exitDone) << checked.out;
     std::remove(path.c_str());
 
     // Random numbers of every size that fits: each comes back to within half a unit of the
@@ -327,7 +327,7 @@ TEST(Format, WritesWhatTheReaderReadsBack) {
         many += std::string(text) + (values.size() % 2 ? " " : "\n");
     }
     result = format(many);
-    ASSERT_EQ(result.status, toolClean) << result.err;
+    ASSERT_EQ(result.status, exitDone) << result.err;
     lines = linesOf(result.out);
     ASSERT_EQ(lines.size(), 801u);
     path = loadWritten(result.out);
@@ -401,7 +401,7 @@ TEST(Format, RefusesWhatCannotBeWrittenFaithfully) {
     };
     for (const Case& c : cases) {
         FormatResult result = format(c.input);
-        EXPECT_EQ(result.status, toolWarned) << c.message;
+        EXPECT_EQ(result.status, exitRefused) << c.message;
         EXPECT_TRUE(result.out.empty()) << c.message;
         EXPECT_EQ(result.err.rfind(c.message, 0), 0u) << result.err;
         EXPECT_NE(result.err.find("nothing written: 1 refusal"), std::string::npos) << result.err;
@@ -413,6 +413,6 @@ TEST(Format, RefusesWhatCannotBeWrittenFaithfully) {
         hidden += "0 0\n";
     }
     FormatResult kept = format("P\n-999.9996 -0.00049\n" + hidden + "TP\n0 0\n");
-    EXPECT_EQ(kept.status, toolClean) << kept.err;
+    EXPECT_EQ(kept.status, exitDone) << kept.err;
     EXPECT_EQ(linesOf(kept.out)[1], "                          -1000      -4.9e-4");
 }

@@ -2,7 +2,8 @@
 // mask) taken from it, then intersected with what a shape paints.
 #include "clip.h"
 
-#include "regions.h"
+#include "geometry.h"
+#include "polygons.h"
 
 using namespace ClipperLib;
 
@@ -13,7 +14,8 @@ const Paths& ClipAreas::areaOfClip(const Clip& clip) {
     }
     Paths area;
     for (const ClipPart& part : clip.parts) {
-        Paths piece = cut(areaOf(part.shape, part.stroke), part.shape);
+        Matrix m = composeMatrix(grid, part.shape.transform);
+        Paths piece = cut(shapeArea(part.shape, part.stroke, m, tracing), part.shape);
         if (part.subtract) {
             area = combine(ctDifference, area, piece);
         } else if (!piece.empty()) {

@@ -1,21 +1,18 @@
 // Clip paths, masks and nested viewports on the grid: the areas a shape may show in.
 #pragma once
 
-#include "drawing.h"
+#include "shape_area.h"
 
 #include <polyclipping/clipper.hpp>
 
-#include <functional>
 #include <map>
 
-// The area of a shape's fill (stroke false) or stroke on the grid.
-using AreaOf = std::function<ClipperLib::Paths(const Shape& shape, bool stroke)>;
-
 // Cuts areas to the clips of their shapes, making each clip's area once however many
-// shapes it cuts.
+// shapes it cuts. grid takes the drawing's space to the grid; the clips' own shapes are
+// traced as tracing says.
 class ClipAreas {
   public:
-    explicit ClipAreas(AreaOf areaOf) : areaOf(std::move(areaOf)) {}
+    ClipAreas(const Matrix& grid, Tracing& tracing) : grid(grid), tracing(tracing) {}
 
     // What of area lies inside every clip of shape.
     ClipperLib::Paths cut(ClipperLib::Paths area, const Shape& shape);
@@ -23,6 +20,7 @@ class ClipAreas {
   private:
     const ClipperLib::Paths& areaOfClip(const Clip& clip);
 
-    AreaOf areaOf;
+    Matrix grid;
+    Tracing& tracing;
     std::map<const Clip*, ClipperLib::Paths> made;
 };

@@ -1,22 +1,18 @@
 // The fit into the view: the visible drawing measured on a coarse grid, then scaled and
-// centred. The capacity search: bisection on the logarithm of the tolerance.
+// centred.
 #include "fit.h"
 
 #include "outline.h"
+#include "regions.h"
+#include "shape_area.h"
 
 #include <algorithm>
 #include <cmath>
-#include <cstdio>
-#include <ostream>
 
 namespace {
 
 // The fit is measured on a grid of about this many units across the drawing.
 constexpr double fitGrid = 1e6;
-// Tolerances searched, in grid units: half a unit is as fine as the file can show; past the
-// coarsest the logo would no longer look like itself.
-constexpr double finest = 0.5, coarsest = 100, coarsestThinned = 400;
-constexpr int searchSteps = 8;
 
 ClipperLib::Path discInView() {
     constexpr int corners = 512;
@@ -32,7 +28,7 @@ ClipperLib::Path discInView() {
 
 // Painted for the extent only: unjoined, unthinned and unbounded.
 RegionOptions extentOnly(double tolerance) {
-    RegionOptions options{tolerance};
+    RegionOptions options{{tolerance, false}};
     options.join = false;
     return options;
 }
@@ -41,53 +37,18 @@ RegionOptions extentOnly(double tolerance) {
 std::vector<ClipperLib::IntPoint> visibleCorners(const std::vector<Part>& parts,
                                                  const InkRules& ink, const Placement& placement) {
     std::vector<ClipperLib::IntPoint> corners;
-    RegionRun run = paintRegions(parts, ink, placement, extentOnly(fitGrid * gridUnit));
+    PaintedRegions painted = paintRegions(parts, ink, placement, extentOnly(fitGrid * gridUnit));
     // A drawing of very many curves is measured coarser.
-    for (double tolerance = fitGrid * gridUnit * 10; run.overflow && tolerance <= fitGrid / 10;
+    for (double tolerance = fitGrid * gridUnit * 10; painted.overflow && tolerance <= fitGrid / 10;
          tolerance *= 10) {
-        run = paintRegions(parts, ink, placement, extentOnly(tolerance));
+        painted = paintRegions(parts, ink, placement, extentOnly(tolerance));
     }
-    for (const Region& region : run.regions) {
+    for (const Region& region : painted.regions) {
         for (const ClipperLib::Path& path : region.paths) {
             corners.insert(corners.end(), path.begin(), path.end());
         }
     }
     return corners;
-}
-
-// Tells one try on progress once the search has run past a second.
-Attempt tell(Attempt tried, const SearchProgress& progress) {
-    using namespace std::chrono;
-    if (progress.out == nullptr || steady_clock::now() - progress.started < seconds(1)) {
-        return tried;
-    }
-    char line[160];
-    std::snprintf(line, sizeof line, "trying curves within %.5f%s: ", tried.tolerance * gridUnit,
-                  tried.thinned ? ", straight runs thinned" : "");
-    *progress.out << line
-                  << (tried.points == 0 && !tried.fits
-                          ? std::string("too many points")
-                          : std::to_string(tried.points) +
-                                (tried.fits ? " points, fits" : " points, too many"))
-                  << "\n"
-                  << std::flush;
-    return tried;
-}
-
-// Bisection on the logarithm of the tolerance between one that does not fit and one that does.
-Attempt search(const RunStages& run, double low, Attempt fitting, const SearchProgress& progress) {
-    double high = fitting.tolerance;
-    for (int step = 0; step < searchSteps && high / low > 1.05; ++step) {
-        double middle = std::sqrt(low * high);
-        Attempt tried = tell(run({middle, fitting.thinned}), progress);
-        if (tried.fits) {
-            fitting = std::move(tried);
-            high = middle;
-        } else {
-            low = middle;
-        }
-    }
-    return fitting;
 }
 
 } // namespace
@@ -134,46 +95,4 @@ bool fitView(const std::vector<Part>& parts, const InkRules& ink, double radius,
                       ratio * (coarse.y0 - cy) + viewCentreY / gridUnit};
         return true;
     }
-}
-
-namespace {
-
-// The regions the written logo is measured against: at the finest tolerance, or as fine as
-// a run may hold.
-std::vector<Region> finestDrawing(const std::vector<Part>& parts, const InkRules& ink,
-                                  const Placement& placement, const Attempt& finestTry) {
-    if (!finestTry.regions.empty()) {
-        return finestTry.regions;
-    }
-    for (double tolerance = finest * 4; tolerance <= coarsest; tolerance *= 4) {
-        RegionOptions painting{tolerance};
-        painting.bound = &viewDisc();
-        RegionRun run = paintRegions(parts, ink, placement, painting);
-        if (!run.overflow) {
-            return run.regions;
-        }
-    }
-    return {};
-}
-
-} // namespace
-
-Attempt fittingAttempt(const std::vector<Part>& parts, const InkRules& ink,
-                       const Placement& placement, const RunStages& run,
-                       std::vector<Region>* drawing, const SearchProgress& progress) {
-    Attempt finestTry = tell(run({finest, false}), progress);
-    if (finestTry.fits) {
-        *drawing = finestTry.regions;
-        return finestTry;
-    }
-    *drawing = finestDrawing(parts, ink, placement, finestTry);
-    Attempt coarse = tell(run({coarsest, false}), progress);
-    if (coarse.fits) {
-        return search(run, finest, std::move(coarse), progress);
-    }
-    Attempt thin = tell(run({coarsestThinned, true}), progress);
-    if (thin.fits) {
-        return search(run, finest, std::move(thin), progress);
-    }
-    return thin;
 }

@@ -36,7 +36,7 @@ bool flattenSubpath(const Subpath& subpath, const Matrix& m, double tolerance, c
 // the first point again).
 void thinPolyline(Polyline* line, double tolerance, bool closed);
 
-// The whole working window, and the part of it that matters (what the view can show).
+// The whole working window: nothing the stages keep lies outside it.
 constexpr Box fullWindow{-windowReach, -windowReach, windowReach, windowReach};
 
 bool withinWindow(const Polyline& line, const Box& window);

@@ -45,6 +45,32 @@ void appendAlongEdge(std::vector<EdgePoint> points, ClipperLib::Path* out) {
     }
 }
 
+std::vector<Point> cubicExtremes(const Point p[4]) {
+    std::vector<Point> extremes;
+    for (int axis = 0; axis < 2; ++axis) {
+        auto at = [&](int k) { return axis == 0 ? p[k].x : p[k].y; };
+        // The derivative, a t^2 + b t + c on this axis, vanishes there; the roots in the
+        // stable form of the quadratic's.
+        double a = -at(0) + 3 * at(1) - 3 * at(2) + at(3);
+        double b = 2 * (at(0) - 2 * at(1) + at(2)), c = at(1) - at(0);
+        double discriminant = b * b - 4 * a * c;
+        if (discriminant < 0) {
+            continue;
+        }
+        double q = -0.5 * (b + std::copysign(std::sqrt(discriminant), b));
+        for (double t : {a != 0 ? q / a : -1, q != 0 ? c / q : -1}) {
+            if (t > 0 && t < 1) {
+                double u = 1 - t;
+                extremes.push_back({u * u * u * p[0].x + 3 * u * u * t * p[1].x +
+                                        3 * u * t * t * p[2].x + t * t * t * p[3].x,
+                                    u * u * u * p[0].y + 3 * u * u * t * p[1].y +
+                                        3 * u * t * t * p[2].y + t * t * t * p[3].y});
+            }
+        }
+    }
+    return extremes;
+}
+
 Matrix composeMatrix(const Matrix& o, const Matrix& i) {
     return {o.a * i.a + o.c * i.b, o.b * i.a + o.d * i.b,       o.a * i.c + o.c * i.d,
             o.b * i.c + o.d * i.d, o.a * i.e + o.c * i.f + o.e, o.b * i.e + o.d * i.f + o.f};

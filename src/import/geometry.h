@@ -1,5 +1,6 @@
-// Small geometry the stages share: cross products and areas on the output grid and in
-// drawing space, box overlap, points taken into an edge in order, affine composition.
+// Small geometry the stages and the readers share: cross products and areas on the output
+// grid and in drawing space, box overlap, points taken into an edge in order, a cubic's
+// extremes, affine maps.
 #pragma once
 
 #include "drawing.h"
@@ -34,6 +35,10 @@ struct EdgePoint {
 // Appends the points to out in their order along the edge, each unless it repeats the last
 // point of out.
 void appendAlongEdge(std::vector<EdgePoint> points, ClipperLib::Path* out);
+
+// The points of the cubic from p[0] to p[3] (controls p[1], p[2]) strictly inside it where
+// it turns in x or in y, x turns first: with its ends, they bound the curve.
+std::vector<Point> cubicExtremes(const Point p[4]);
 
 // The affine map that applies inner, then outer.
 Matrix composeMatrix(const Matrix& outer, const Matrix& inner);

@@ -4,7 +4,7 @@
 #include "gradient.h"
 
 #include "flatten.h"
-#include "regions.h"
+#include "polygons.h"
 
 #include <algorithm>
 #include <array>

@@ -1,15 +1,17 @@
-// import: reads the mark and sets the name, then hands both to the pipeline; every failure of
-// the input ends here as one line and a status.
+// import: the readers (the mark's file, the name set in a font), the chain, and the writer;
+// every failure of the input ends here as one line and a status.
 #include "import.h"
 
 #include "colour.h"
-#include "pipeline.h"
+#include "convert.h"
 #include "svg.h"
 #include "text.h"
+#include "writer.h"
 
 #include <sys/stat.h>
 
 #include <cerrno>
+#include <chrono>
 #include <cstring>
 #include <fstream>
 #include <ostream>
@@ -63,46 +65,75 @@ std::vector<Colour> parseColours(const std::vector<std::string>& texts, const ch
     return colours;
 }
 
-// Where a failure points: the SVG file and its line, or the program alone.
-std::string origin(const std::string& file, int line) {
-    if (file.empty()) {
-        return "logotipo-outline import: ";
-    }
-    return file + (line > 0 ? ":" + std::to_string(line) : std::string()) + ": ";
+// The mark's file handed to its reader.
+Drawing readMark(const std::string& path) {
+    std::string bytes = readFile(path);
+    return fileKind(bytes) == FileKind::svg ? readSvg(bytes) : readConverted(bytes);
 }
 
-} // namespace
-
-int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err,
-               ImportSummary* summary) {
-    InkRules ink;
-    std::vector<Part> parts;
-    std::string file;
-    try {
-        ink.red = parseColours(options.red, "--red");
-        ink.dark = parseColours(options.dark, "--dark");
-        if (!options.svgPath.empty()) {
-            file = options.svgPath;
-            parts.push_back({"mark", readSvg(readFile(options.svgPath))});
-            file.clear();
-        }
-        if (!options.text.empty()) {
-            Part name{"name", setText(options.text, options.font, options.direction)};
-            if (!parts.empty()) {
-                placeUnder(parts.front().drawing, &name.drawing);
-            }
-            parts.push_back(std::move(name));
-        }
-    } catch (const ImportError& error) {
-        err << origin(file, error.line) << error.what() << "\n";
-        return importBadInput;
-    }
+// What the readers left out, a line each; the mark's lines name its file.
+void tellReaderNotes(const ImportOptions& options, const std::vector<Part>& parts,
+                     std::ostream& err) {
     for (const Part& part : parts) {
         for (const std::string& note : part.drawing.notes) {
             err << (part.name == "mark" ? options.svgPath + ": " : std::string()) << note << "\n";
         }
     }
-    BuildOptions build;
-    build.minFidelity = options.minFidelity;
-    return buildLogo(parts, ink, out, err, build, summary);
+}
+
+} // namespace
+
+ImportInput readInput(const ImportOptions& options) {
+    ImportInput input;
+    std::string file;
+    try {
+        input.ink.red = parseColours(options.red, "--red");
+        input.ink.dark = parseColours(options.dark, "--dark");
+        if (!options.svgPath.empty()) {
+            file = options.svgPath;
+            input.parts.push_back({"mark", readMark(options.svgPath)});
+            file.clear();
+        }
+        if (!options.text.empty()) {
+            Part name{"name", setText(options.text, options.font, options.direction)};
+            if (!input.parts.empty()) {
+                placeUnder(input.parts.front().drawing, &name.drawing);
+            }
+            input.parts.push_back(std::move(name));
+        }
+    } catch (const ImportError& error) {
+        input.parts.clear();
+        input.failed = true;
+        input.failure = {error.what(), file, error.line, exitBadInput};
+    }
+    return input;
+}
+
+int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err) {
+    ImportInput input = readInput(options);
+    if (input.failed) {
+        err << failureLine(input.failure) << "\n";
+        return input.failure.status;
+    }
+    tellReaderNotes(options, input.parts, err);
+    return importParts(input.parts, input.ink, {options.minFidelity}, out, err);
+}
+
+int importParts(const std::vector<Part>& parts, const InkRules& ink, const BuildOptions& options,
+                std::ostream& out, std::ostream& err, LogoBuild* record) {
+    SearchProgress progress{&err, std::chrono::steady_clock::now()};
+    LogoBuild build = buildLogo(parts, ink, options, progress);
+    int status = exitDone;
+    if (build.refusal != Refusal::none) {
+        ImportFailure refusal = refusalOf(parts, build);
+        err << failureLine(refusal) << "\n";
+        status = refusal.status;
+    } else {
+        writeLogo(build.chosen.layout, out);
+        writeReport(parts, build, err);
+    }
+    if (record != nullptr) {
+        *record = std::move(build);
+    }
+    return status;
 }

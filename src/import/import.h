@@ -1,7 +1,10 @@
-// What logotipo-outline uses of the importer: one call from options to a written logo.txt.
+// What logotipo-outline uses of the importer: the readers that turn the options' files and
+// text into parts, and the whole import from options to a written logo.txt and its report.
 #pragma once
 
 #include "outcome.h"
+#include "pipeline.h"
+#include "stages.h"
 
 #include <iosfwd>
 #include <string>
@@ -18,8 +21,24 @@ struct ImportOptions {
     double minFidelity = defaultMinFidelity; // --min-fidelity: a part below it is refused
 };
 
-// Writes logo.txt on out and the report (tolerance, points, pieces, areas, what was left out)
-// on err, and fills *summary (when given) for a written logo. Returns one of the statuses
-// in outcome.h.
-int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err,
-               ImportSummary* summary = nullptr);
+// The parts as the readers give them, with the ink rules of the options; or, when failed,
+// why they cannot be had.
+struct ImportInput {
+    InkRules ink;
+    std::vector<Part> parts;
+    bool failed = false;
+    ImportFailure failure;
+};
+
+// The readers: the mark from its file, the name set in its font under it.
+ImportInput readInput(const ImportOptions& options);
+
+// The chain on parts already read (progress on err), then logo.txt on out and the report on
+// err, or the failure's one line on err. Returns the exit status; record (when given) gets
+// the chain's record.
+int importParts(const std::vector<Part>& parts, const InkRules& ink, const BuildOptions& options,
+                std::ostream& out, std::ostream& err, LogoBuild* record = nullptr);
+
+// The whole import: the readers, the chain (progress on err), then logo.txt on out and the
+// report on err, or the failure's one line on err. Returns the exit status.
+int importLogo(const ImportOptions& options, std::ostream& out, std::ostream& err);

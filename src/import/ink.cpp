@@ -13,15 +13,13 @@ bool listed(const std::vector<Colour>& colours, const Colour& colour) {
     });
 }
 
-// Hue within 15 degrees of pure red, saturated and bright enough that orange and pink stay
-// dark.
 bool reddish(double r, double g, double b) {
     double high = std::max({r, g, b}), low = std::min({r, g, b});
-    if (high <= 0 || high != r || (high - low) / high < 0.5 || high / 255 < 0.4) {
+    if (high <= 0 || high != r || (high - low) / high < redSaturation || high / 255 < redValue) {
         return false;
     }
     double hue = 60 * (g - b) / (high - low); // -60 to 60 when red is the largest channel
-    return std::fabs(hue) <= 15;
+    return std::fabs(hue) <= redHue;
 }
 
 } // namespace
@@ -45,7 +43,7 @@ Ink inkOfSeen(const Paint& paint, const Tint& seen, const InkRules& rules) {
     if (listed(rules.dark, paint.colour)) {
         return Ink::dark;
     }
-    if (seen.r >= 235 && seen.g >= 235 && seen.b >= 235) {
+    if (seen.r >= whiteLevel && seen.g >= whiteLevel && seen.b >= whiteLevel) {
         return Ink::white;
     }
     return reddish(seen.r, seen.g, seen.b) ? Ink::red : Ink::dark;

@@ -4,8 +4,6 @@
 
 #include "stages.h"
 
-enum class Ink { none, white, red, dark };
-
 // A colour as seen, 0-255 per channel, kept unrounded so mixing does not drift.
 struct Tint {
     double r, g, b;
@@ -13,11 +11,16 @@ struct Tint {
 
 constexpr Tint whiteTint{255, 255, 255};
 
+// The hue rule. A paint seen with every channel at least whiteLevel is white; one whose hue
+// lies within redHue degrees of pure red, with a saturation of at least redSaturation and a
+// value of at least redValue, is red (so orange and pink stay dark); any other is dark.
+constexpr int whiteLevel = 235;
+constexpr double redHue = 15, redSaturation = 0.5, redValue = 0.4;
+
 // What a paint shows over under, mixed by its opacity as a viewer composites it.
 Tint seenOver(const Paint& paint, const Tint& under);
 
-// The class of a paint that shows as seen. none: covers nothing; white: cuts a hole to the
-// background; red: the mark; dark: the rest. Forced colours go by the paint's own colour.
+// The class of a paint that shows as seen. Forced colours go by the paint's own colour.
 Ink inkOfSeen(const Paint& paint, const Tint& seen, const InkRules& rules);
 
 // The class of a paint over the white background.

@@ -1,12 +1,11 @@
 // The tables: the three largest red pieces take the red ids; dark pieces fill the TP table
-// first, so that no dark piece needs a red id; the file in the reader's fixed columns.
+// first, so that no dark piece needs a red id.
 #include "layout.h"
 
 #include "geometry.h"
 #include "outline.h"
 
 #include <algorithm>
-#include <ostream>
 
 namespace {
 
@@ -39,17 +38,6 @@ bool splitRed(Layout* layout) {
     return false;
 }
 
-void writeSection(const char* header, const Piece& piece, std::ostream& out) {
-    out << header << "\n";
-    for (const ClipperLib::IntPoint& p : piece.points) {
-        char x[outlineFieldBuffer], y[outlineFieldBuffer], line[outlinePointLineBuffer];
-        fieldText(static_cast<double>(p.X) / gridSteps, x);
-        fieldText(static_cast<double>(p.Y) / gridSteps, y);
-        writePointLine(x, y, line);
-        out << line;
-    }
-}
-
 } // namespace
 
 int pointCount(const std::vector<Piece>& pieces) {
@@ -58,6 +46,14 @@ int pointCount(const std::vector<Piece>& pieces) {
         count += static_cast<int>(piece.points.size());
     }
     return count;
+}
+
+int pTablePoints(const Layout& layout) {
+    return pointCount(layout.red) + pointCount(layout.pDark);
+}
+
+int tpTablePoints(const Layout& layout) {
+    return pointCount(layout.tpDark);
 }
 
 bool layOut(std::vector<Piece> pieces, Layout* layout) {
@@ -104,19 +100,4 @@ bool layOut(std::vector<Piece> pieces, Layout* layout) {
         layout->pDark.push_back(std::move(piece));
     }
     return true;
-}
-
-void writeLayout(const Layout& layout, std::ostream& out) {
-    for (const Piece& piece : layout.red) {
-        writeSection("P", piece, out);
-    }
-    for (int i = 0; i < layout.reserved; ++i) {
-        out << reservedHeader << "\n";
-    }
-    for (const Piece& piece : layout.pDark) {
-        writeSection("P", piece, out);
-    }
-    for (const Piece& piece : layout.tpDark) {
-        writeSection("TP", piece, out);
-    }
 }

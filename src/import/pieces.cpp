@@ -4,6 +4,7 @@
 #include "pieces.h"
 
 #include "geometry.h"
+#include "polygons.h"
 
 #include <GL/glu.h>
 
@@ -406,33 +407,33 @@ void separateOverlaps(std::vector<Piece>* pieces) {
 
 } // namespace
 
-PieceRun convexPieces(const std::vector<Region>& regions) {
-    PieceRun run;
+ConvexPieces convexPieces(const std::vector<Region>& regions) {
+    ConvexPieces made;
     for (const Region& region : regions) {
         Tessellation tess;
         if (!tessellate(region.paths, &tess)) {
-            run.failed = true;
+            made.failed = true;
             continue;
         }
-        run.triangles += static_cast<int>(tess.triangles.size());
+        made.triangles += static_cast<int>(tess.triangles.size());
         for (const std::vector<int>& polygon : mergeTriangles(tess)) {
             Piece piece{region.part, region.ink, {}, 0};
             for (int index : polygon) {
                 piece.points.push_back(tess.vertices[index]);
             }
-            run.pieces.push_back(std::move(piece));
+            made.pieces.push_back(std::move(piece));
         }
     }
-    dropStraightVertices(&run.pieces);
+    dropStraightVertices(&made.pieces);
     // Slivers of no area (three vertices in a row, left unmerged) draw nothing.
     std::vector<Piece> kept;
-    for (Piece& piece : run.pieces) {
+    for (Piece& piece : made.pieces) {
         piece.area = twiceArea(piece.points) / 2;
         if (piece.points.size() >= 3 && piece.area > 0) {
             kept.push_back(std::move(piece));
         }
     }
-    run.pieces.swap(kept);
-    separateOverlaps(&run.pieces);
-    return run;
+    made.pieces.swap(kept);
+    separateOverlaps(&made.pieces);
+    return made;
 }

@@ -2,23 +2,8 @@
 // into triangles and the triangles merged back into as few convex polygons as the merge finds.
 #pragma once
 
-#include "regions.h"
+#include "stages.h"
 
 #include <vector>
 
-// A convex polygon on the grid, counter-clockwise with y up; it may hold straight-through
-// vertices where a neighbour's corner lies on its edge.
-struct Piece {
-    int part;
-    Ink ink;
-    ClipperLib::Path points;
-    double area;
-};
-
-struct PieceRun {
-    std::vector<Piece> pieces;
-    int triangles = 0;
-    bool failed = false; // the tessellator refused a region
-};
-
-PieceRun convexPieces(const std::vector<Region>& regions);
+ConvexPieces convexPieces(const std::vector<Region>& regions);

@@ -3,7 +3,7 @@
 // meet edge to edge.
 #pragma once
 
-#include "regions.h"
+#include "stages.h"
 
 #include <vector>
 

@@ -505,10 +505,10 @@ int report(const char* path, const std::vector<Polygon>& polygons, std::vector<W
     }
     if (warnings.empty()) {
         out << "no warnings\n";
-        return toolClean;
+        return exitDone;
     }
     out << warnings.size() << (warnings.size() == 1 ? " warning\n" : " warnings\n");
-    return toolWarned;
+    return exitRefused;
 }
 
 } // namespace
@@ -520,7 +520,7 @@ int checkOutline(const char* path, std::ostream& out, std::ostream& err) {
     std::vector<Warning> warnings;
     if (!loadWatched(path, &reads, &readError, err) ||
         !analyse(path, reads, readError, &polygons, &warnings, err)) {
-        return toolUnreadable;
+        return exitBadInput;
     }
     return report(path, polygons, std::move(warnings), out);
 }

@@ -211,13 +211,13 @@ int formatOutline(std::istream& in, std::ostream& out, std::ostream& err) {
     }
     if (in.bad()) {
         err << "logotipo-outline: cannot read the input\n";
-        return toolUnreadable;
+        return exitBadInput;
     }
     if (run.refused > 0) {
         err << "nothing written: " << run.refused
             << (run.refused == 1 ? " refusal\n" : " refusals\n");
-        return toolWarned;
+        return exitRefused;
     }
     out << run.written;
-    return toolClean;
+    return exitDone;
 }

@@ -1,15 +1,21 @@
 // logotipo-outline: the command line of the tools for logo authors.
 #include "import.h"
+#include "ink.h"
+#include "outline.h"
 #include "outlinetool.h"
 #include "watch.h"
+#include "writer.h"
 
 #include <sys/stat.h>
 
+#include <cstdio>
 #include <cstdlib>
 #include <cstring>
 #include <fstream>
 #include <iostream>
 #include <sstream>
+#include <string>
+#include <utility>
 
 namespace {
 
@@ -21,7 +27,8 @@ const char* const usage =
     "                               [--min-fidelity X] [-o FILE [--watch]] [FILE.svg]\n"
     "       logotipo-outline --help\n";
 
-const char* const help =
+// The help, its numbers and defaults in braces, filled in from the constants they describe.
+const char* const helpTemplate =
     "Tools for writing the logo.txt that logotipo shows.\n"
     "\n"
     "check [FILE]   Loads FILE (default logo.txt) once, exactly as the program's first\n"
@@ -29,16 +36,17 @@ const char* const help =
     "               count, bounds, colour: red for P ids 1-3, dark for P ids 4 and up, TP\n"
     "               face) with the totals per table. Then it warns, with line numbers,\n"
     "               about what the program reads differently from what was likely meant:\n"
-    "               skipped lines and TL stretches, points past slot 839, fields without\n"
+    "               skipped lines and TL stretches, points past slot {capacity}, fields without\n"
     "               a number or with an infinity or NaN, text outside the fields, short\n"
-    "               and blank lines that take bytes of an earlier line, lines over 78\n"
+    "               and blank lines that take bytes of an earlier line, lines over {longest}\n"
     "               characters, carriage returns, Ctrl-Z, polygons that one GL_POLYGON\n"
     "               draws wrongly (concave, crossing, flat) or with under three points,\n"
     "               and points that leave the view.\n"
-    "               View rule: the logo is drawn up to scale 2 about (-2.57, 0.01), rotated\n"
+    "               View rule: the logo is drawn up to scale 2 about ({centreX}, {centreY}), "
+    "rotated\n"
     "               every way, in a view reaching 1 unit from its centre; a point 0.1 deep\n"
     "               (a back face) stays in view iff 2 * sqrt(dx^2 + dy^2 + 0.1^2) <= 1,\n"
-    "               that is, iff it lies within 0.4899 of (-2.57, 0.01) in x-y.\n"
+    "               that is, iff it lies within {reach} of ({centreX}, {centreY}) in x-y.\n"
     "               Exit status: 0 no warning, 1 warnings, 2 FILE cannot be read.\n"
     "\n"
     "format [FILE]  Reads free-form outline from FILE (default standard input) and writes\n"
@@ -46,14 +54,16 @@ const char* const help =
     "               logo.txt (text after the header word is kept); point lines of two\n"
     "               decimal numbers separated by blanks or a comma; # starts a comment;\n"
     "               blank lines are ignored. Each number is written right-aligned in its\n"
-    "               7-character field (x in columns 24-30, y in 37-43) as the text that the\n"
+    "               {field}-character field (x in columns {x0}-{x1}, y in {y0}-{y1}) as the text "
+    "that the\n"
     "               program reads back nearest to it (among those as near, plain decimals\n"
     "               before exponent forms, then the shortest). A TL stretch hides\n"
     "               everything up to the next TP header, as in the program.\n"
     "               Refused, with the line number, and then nothing is written: a number\n"
-    "               whose nearest 7-character text is off by more than 0.0005 (an eighth of\n"
-    "               a pixel at scale 1), a point before any header, a 840th point of one\n"
-    "               table, a header line over 78 characters or with control characters,\n"
+    "               whose nearest {field}-character text is off by more than {formatTolerance} (an "
+    "eighth of\n"
+    "               a pixel at scale 1), a point before any header, a {slots}th point of one\n"
+    "               table, a header line over {longest} characters or with control characters,\n"
     "               and any other line.\n"
     "               Exit status: 0 written, 1 refused, 2 FILE cannot be read.\n"
     "\n"
@@ -61,12 +71,14 @@ const char* const help =
     "               Writes on standard output a logo.txt that shows the SVG file's drawing\n"
     "               and, with --text, a name set in a font under it (or the name alone).\n"
     "               Every painted region becomes convex slabs: later shapes cover earlier\n"
-    "               ones, white fills (every channel at least 235) cut holes, transparent\n"
-    "               ones cover nothing. Reddish fills (HSV hue within 15 degrees of red,\n"
-    "               saturation at least 0.5, value at least 0.4) become the red mark; all\n"
+    "               ones, white fills (every channel at least {white}) cut holes, transparent\n"
+    "               ones cover nothing. Reddish fills (HSV hue within {hue} degrees of red,\n"
+    "               saturation at least {saturation}, value at least {value}) become the red mark; "
+    "all\n"
     "               other fills are dark. Only three convex pieces can be red: the three\n"
     "               largest are, the rest is drawn dark. The drawing is scaled and centred\n"
-    "               into the view; curves are flattened as finely as the 839 points of each\n"
+    "               into the view; curves are flattened as finely as the {capacity} points of "
+    "each\n"
     "               table allow, keeping each curve's area. Translucent paint is mixed\n"
     "               with what lies under it, as a viewer shows it. The report on standard\n"
     "               error gives the tolerance, the points and pieces of each part, the red\n"
@@ -74,6 +86,12 @@ const char* const help =
     "               overlap of the written sections with the drawing over that of their\n"
     "               union. A logo with a part below the floor is refused.\n"
     "               Text, images and filters in the SVG are left out, a line each.\n"
+    "               A PDF file (an AI file saved PDF-compatible too), PostScript or EPS,\n"
+    "               told by its first bytes whatever its name, is converted to SVG first:\n"
+    "               its first page by pdftocairo (poppler-utils), PostScript and EPS by\n"
+    "               ghostscript before that, each a separate program given 30 s and\n"
+    "               64 MiB per file it writes. A file of several pages gives its first,\n"
+    "               with a note.\n"
     "  --red COLOURS    fill colours (names, #rgb, #rrggbb, rgb(r,g,b), comma-separated) to\n"
     "                   draw red whatever their hue; may be repeated\n"
     "  --dark COLOURS   fill colours to draw dark whatever their hue\n"
@@ -81,7 +99,7 @@ const char* const help =
     "                   a tab is a space, any other control character is refused; each\n"
     "                   line is laid out by the Unicode bidirectional algorithm, runs of\n"
     "                   left-to-right and right-to-left text in the order they are read\n"
-    "  --font FONT      a fontconfig pattern or a font file (default \"DejaVu Sans:bold\");\n"
+    "  --font FONT      a fontconfig pattern or a font file (default \"{font}\");\n"
     "                   a pattern without a family, or a family not installed, is refused\n"
     "  --direction ltr|rtl\n"
     "                   each line's direction (default: that of its first letter of a\n"
@@ -92,16 +110,54 @@ const char* const help =
     "                   error: the time, the points used, the fidelity when measured. A\n"
     "                   file that cannot be imported leaves FILE as it was, with one line\n"
     "                   saying why. Runs until interrupted (Ctrl-C, SIGTERM); status 0.\n"
-    "  --min-fidelity X the fidelity floor, 0 to 1 (default 0.97)\n"
+    "  --min-fidelity X the fidelity floor, 0 to 1 (default {minFidelity})\n"
     "               Exit status: 0 written, 1 nothing visible, too detailed to fit or\n"
     "               below the fidelity floor, 2 a malformed file (with its line), a missing\n"
-    "               font or glyph, a usage error.\n"
+    "               font or glyph, a usage error; a PDF or EPS that is password-protected\n"
+    "               or damaged, or whose converter is not installed, fails or passes its\n"
+    "               limits (one line says which).\n"
     "\n"
     "Usage errors exit with status 2.\n";
 
+std::string number(const char* format, double value) {
+    char text[32];
+    std::snprintf(text, sizeof text, format, value);
+    return text;
+}
+
+std::string helpText() {
+    const std::pair<const char*, std::string> values[] = {
+        {"{capacity}", std::to_string(outlineCapacity)},
+        {"{slots}", std::to_string(outlineSlots)},
+        {"{longest}", std::to_string(outlineLongestLine)},
+        {"{field}", std::to_string(outlineFieldChars)},
+        {"{x0}", std::to_string(outlineXColumn)},
+        {"{x1}", std::to_string(outlineXColumn + outlineFieldChars - 1)},
+        {"{y0}", std::to_string(outlineYColumn)},
+        {"{y1}", std::to_string(outlineYColumn + outlineFieldChars - 1)},
+        {"{centreX}", number("%g", viewCentreX)},
+        {"{centreY}", number("%g", viewCentreY)},
+        {"{reach}", number("%.4f", viewReach)},
+        {"{formatTolerance}", number("%g", formatTolerance)},
+        {"{white}", std::to_string(whiteLevel)},
+        {"{hue}", number("%g", redHue)},
+        {"{saturation}", number("%g", redSaturation)},
+        {"{value}", number("%g", redValue)},
+        {"{font}", ImportOptions().font},
+        {"{minFidelity}", number("%g", defaultMinFidelity)},
+    };
+    std::string text = helpTemplate;
+    for (const auto& [key, value] : values) {
+        for (size_t at = text.find(key); at != std::string::npos; at = text.find(key, at)) {
+            text.replace(at, std::strlen(key), value);
+        }
+    }
+    return text;
+}
+
 int usageError(const char* problem) {
     std::cerr << "logotipo-outline: " << problem << "\n" << usage;
-    return toolUnreadable;
+    return exitBadInput;
 }
 
 bool isHelp(const char* arg) {
@@ -143,7 +199,7 @@ int runFormat(int count, char** args) {
     std::ifstream in(file);
     if (!in || (stat(file, &fileStatus) == 0 && S_ISDIR(fileStatus.st_mode))) {
         std::cerr << "logotipo-outline: cannot open " << file << "\n";
-        return toolUnreadable;
+        return exitBadInput;
     }
     return formatOutline(in, std::cout, std::cerr);
 }
@@ -153,9 +209,9 @@ int importToFile(const ImportOptions& options, const std::string& outPath) {
     std::ostringstream logo;
     int status = importLogo(options, logo, std::cerr);
     std::string problem;
-    if (status == importWritten && !replaceFile(outPath, logo.str(), &problem)) {
-        std::cerr << "logotipo-outline import: cannot write " << outPath << ": " << problem << "\n";
-        return importBadInput;
+    if (status == exitDone && !replaceFile(outPath, logo.str(), &problem)) {
+        std::cerr << failureLine("cannot write " + outPath + ": " + problem) << "\n";
+        return exitBadInput;
     }
     return status;
 }
@@ -239,8 +295,8 @@ int main(int argc, char** argv) {
     }
     for (int i = 1; i < argc; ++i) {
         if (isHelp(argv[i])) {
-            std::cout << usage << "\n" << help;
-            return toolClean;
+            std::cout << usage << "\n" << helpText();
+            return exitDone;
         }
     }
     for (const Command& command : commands) {

@@ -4,7 +4,10 @@
 #include "watch.h"
 
 #include "import.h"
+#include "layout.h"
 #include "outline.h"
+#include "pipeline.h"
+#include "writer.h"
 
 #include <poll.h>
 #include <signal.h>
@@ -16,6 +19,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <cstdio>
 #include <cstring>
 #include <ctime>
 #include <exception>
@@ -101,14 +105,15 @@ bool openDescriptors(Watch* watch, std::ostream& err) {
     watch->signals = signalfd(-1, &ending, SFD_CLOEXEC | SFD_NONBLOCK);
     watch->inotify = inotify_init1(IN_CLOEXEC | IN_NONBLOCK);
     if (watch->signals < 0 || watch->inotify < 0) {
-        err << "logotipo-outline import: cannot watch: " << std::strerror(errno) << "\n";
+        err << failureLine(std::string("cannot watch: ") + std::strerror(errno)) << "\n";
         return false;
     }
     for (WatchedFile& file : watch->files) {
         file.wd = inotify_add_watch(watch->inotify, file.folder.c_str(), folderEvents);
         if (file.wd < 0) {
-            err << "logotipo-outline import: cannot watch the folder " << file.folder << " of "
-                << file.path << ": " << std::strerror(errno) << "\n";
+            err << failureLine("cannot watch the folder " + file.folder + " of " + file.path +
+                               ": " + std::strerror(errno))
+                << "\n";
             return false;
         }
     }
@@ -192,15 +197,18 @@ int waitMillis(const Watch& watch) {
 // one, so a logo with fewer points than the one before would show the rest of the old one.
 // The watch fills every slot: each table's unused slots become one flat polygon at the
 // centre of the view, which draws nothing.
-std::string filledTables(const std::string& logo, const ImportSummary& summary) {
+std::string filledTables(const Layout& layout) {
+    std::ostringstream logo;
+    writeLogo(layout, logo);
     char x[outlineFieldBuffer], y[outlineFieldBuffer], line[outlinePointLineBuffer];
     fieldText(viewCentreX, x);
     fieldText(viewCentreY, y);
     writePointLine(x, y, line);
     const std::string point = line;
-    std::string filled = logo;
+    std::string filled = logo.str();
     const int slots = outlineCapacity;
-    for (auto [header, used] : {std::pair{"P\n", summary.pPoints}, {"TP\n", summary.tpPoints}}) {
+    for (auto [header, used] :
+         {std::pair{"P\n", pTablePoints(layout)}, {"TP\n", tpTablePoints(layout)}}) {
         if (used < slots) {
             filled += header;
             for (int i = used; i < slots; ++i) {
@@ -211,24 +219,34 @@ std::string filledTables(const std::string& logo, const ImportSummary& summary) 
     return filled;
 }
 
-// The import's last line (what went wrong) as one line naming the file.
-std::string failureLine(const ImportOptions& options, const std::string& report) {
-    std::string line;
-    std::istringstream lines(report);
-    for (std::string next; std::getline(lines, next);) {
-        if (!next.empty()) {
-            line = next;
-        }
+// What went wrong as one line naming the file: a failure of no file's line is said of the
+// SVG file, unless it is about the font.
+std::string namedFailure(const ImportOptions& options, const ImportFailure& failure) {
+    if (!failure.file.empty()) {
+        return failureLine(failure);
     }
-    const std::string self = "logotipo-outline import: ";
-    if (line.compare(0, self.size(), self) != 0) {
-        return line;
+    if (failure.what.compare(0, 6, "--font") == 0 || options.svgPath.empty()) {
+        return failure.what;
     }
-    line.erase(0, self.size());
-    if (line.compare(0, 6, "--font") == 0 || options.svgPath.empty()) {
-        return line;
+    return options.svgPath + ": " + failure.what;
+}
+
+// The readers and the chain; the failure, if any, in *failure.
+bool importLayout(const ImportOptions& options, Layout* layout, double* fidelity,
+                  ImportFailure* failure) {
+    ImportInput input = readInput(options);
+    if (input.failed) {
+        *failure = input.failure;
+        return false;
     }
-    return options.svgPath + ": " + line;
+    LogoBuild build = buildLogo(input.parts, input.ink, {options.minFidelity});
+    if (build.refusal != Refusal::none) {
+        *failure = refusalOf(input.parts, build);
+        return false;
+    }
+    *layout = std::move(build.chosen.layout);
+    *fidelity = build.fidelity.overall;
+    return true;
 }
 
 void importOnce(Watch* watch, std::ostream& err) {
@@ -253,31 +271,29 @@ void importOnce(Watch* watch, std::ostream& err) {
     }
     watch->waitingSaid = false;
     Clock::time_point started = Clock::now();
-    std::ostringstream logo, report;
-    ImportSummary summary;
-    int status = importBadInput;
+    Layout layout;
+    double fidelity = 0;
+    ImportFailure failure;
+    bool imported = false;
     try {
-        status = importLogo(watch->options, logo, report, &summary);
+        imported = importLayout(watch->options, &layout, &fidelity, &failure);
     } catch (const std::exception& error) {
-        report << "logotipo-outline import: " << error.what() << "\n";
+        failure.what = error.what();
     }
     const std::string& out = watch->outPath;
     std::string problem;
-    if (status != importWritten) {
-        err << stamp() << " " << failureLine(watch->options, report.str()) << "; " << out
+    if (!imported) {
+        err << stamp() << " " << namedFailure(watch->options, failure) << "; " << out
             << " not changed\n";
-    } else if (!replaceFile(out, filledTables(logo.str(), summary), &problem)) {
+    } else if (!replaceFile(out, filledTables(layout), &problem)) {
         err << stamp() << " cannot write " << out << ": " << problem << "\n";
     } else {
         auto took = std::chrono::duration_cast<Millis>(Clock::now() - started).count();
-        err << stamp() << " " << out << ": P " << summary.pPoints << " and TP " << summary.tpPoints
-            << " points";
-        if (summary.fidelity >= 0) {
-            char fidelity[32];
-            std::snprintf(fidelity, sizeof fidelity, "%.3f", summary.fidelity);
-            err << ", fidelity " << fidelity;
-        }
-        err << " (" << took << " ms)\n";
+        char measured[32];
+        std::snprintf(measured, sizeof measured, "%.3f", fidelity);
+        err << stamp() << " " << out << ": P " << pTablePoints(layout) << " and TP "
+            << tpTablePoints(layout) << " points, fidelity " << measured << " (" << took
+            << " ms)\n";
     }
 }
 
@@ -301,16 +317,16 @@ int watchImport(const ImportOptions& options, const std::string& outPath, std::o
         watch.files.push_back(watchedFile(options.font));
     }
     if (watch.files.empty()) {
-        err << "logotipo-outline import: --watch needs an SVG file or a font file to watch\n";
-        return importBadInput;
+        err << failureLine("--watch needs an SVG file or a font file to watch") << "\n";
+        return exitBadInput;
     }
-    int status = importBadInput;
+    int status = exitBadInput;
     if (openDescriptors(&watch, err)) {
         watch.due = watch.first = Clock::now();
         for (;;) {
             pollfd waits[2] = {{watch.inotify, POLLIN, 0}, {watch.signals, POLLIN, 0}};
             if (poll(waits, 2, waitMillis(watch)) < 0 && errno != EINTR) {
-                err << "logotipo-outline import: " << std::strerror(errno) << "\n";
+                err << failureLine(std::strerror(errno)) << "\n";
                 break;
             }
             if (waits[1].revents != 0) {

@@ -14,33 +14,6 @@
 
 namespace {
 
-// The parameters in (0, 1) where a cubic's coordinate turns: the roots of its derivative.
-std::vector<double> turns(double p0, double p1, double p2, double p3) {
-    double a = -p0 + 3 * p1 - 3 * p2 + p3, b = 2 * (p0 - 2 * p1 + p2), c = p1 - p0;
-    std::vector<double> roots;
-    if (std::fabs(a) < 1e-12) {
-        if (std::fabs(b) > 1e-12) {
-            roots.push_back(-c / b);
-        }
-    } else {
-        double d = b * b - 4 * a * c;
-        if (d >= 0) {
-            roots.push_back((-b + std::sqrt(d)) / (2 * a));
-            roots.push_back((-b - std::sqrt(d)) / (2 * a));
-        }
-    }
-    roots.erase(
-        std::remove_if(roots.begin(), roots.end(), [](double t) { return !(t > 0 && t < 1); }),
-        roots.end());
-    return roots;
-}
-
-Point cubicAt(Point p0, Point p1, Point p2, Point p3, double t) {
-    double u = 1 - t;
-    double a = u * u * u, b = 3 * u * u * t, c = 3 * u * t * t, d = t * t * t;
-    return {a * p0.x + b * p1.x + c * p2.x + d * p3.x, a * p0.y + b * p1.y + c * p2.y + d * p3.y};
-}
-
 struct Direction {
     double x = 0, y = 0;
     bool none() const {
@@ -93,12 +66,10 @@ void addBounds(const std::vector<Subpath>& subpaths, const Matrix& t, Box* box) 
         for (const Segment& s : subpath.segments) {
             Point end = applyMatrix(t, s.end);
             if (s.cubic) {
-                Point c1 = applyMatrix(t, s.control1), c2 = applyMatrix(t, s.control2);
-                for (double u : turns(from.x, c1.x, c2.x, end.x)) {
-                    add(cubicAt(from, c1, c2, end, u));
-                }
-                for (double u : turns(from.y, c1.y, c2.y, end.y)) {
-                    add(cubicAt(from, c1, c2, end, u));
+                Point cubic[4] = {from, applyMatrix(t, s.control1), applyMatrix(t, s.control2),
+                                  end};
+                for (Point extreme : cubicExtremes(cubic)) {
+                    add(extreme);
                 }
             }
             add(end);

@@ -5,6 +5,7 @@
 #include "text.h"
 
 #include "font.h"
+#include "geometry.h"
 
 #include <fontconfig/fontconfig.h>
 #include <ft2build.h>
@@ -414,37 +415,11 @@ void setLine(const Font& font, const std::u32string& line, TextDirection directi
     }
 }
 
-// Calls take at the points inside a cubic where it turns in x or in y: where the derivative,
-// a t^2 + b t + c on each axis, vanishes (the stable form of the quadratic's roots).
-template <typename Take> void takeCubicExtremes(const Point p[4], Take take) {
-    for (int axis = 0; axis < 2; ++axis) {
-        auto at = [&](int k) { return axis == 0 ? p[k].x : p[k].y; };
-        double a = -at(0) + 3 * at(1) - 3 * at(2) + at(3);
-        double b = 2 * (at(0) - 2 * at(1) + at(2)), c = at(1) - at(0);
-        double discriminant = b * b - 4 * a * c;
-        if (discriminant < 0) {
-            continue;
-        }
-        double q = -0.5 * (b + std::copysign(std::sqrt(discriminant), b));
-        for (double t : {a != 0 ? q / a : -1, q != 0 ? c / q : -1}) {
-            if (t > 0 && t < 1) {
-                double u = 1 - t;
-                take({u * u * u * p[0].x + 3 * u * u * t * p[1].x + 3 * u * t * t * p[2].x +
-                          t * t * t * p[3].x,
-                      u * u * u * p[0].y + 3 * u * u * t * p[1].y + 3 * u * t * t * p[2].y +
-                          t * t * t * p[3].y});
-            }
-        }
-    }
-}
-
 // Where a shape's curves reach in the drawing's space: the ends of its segments and the
 // extremes of its cubics, widened by half its stroke (joins and caps not counted).
 void extendBounds(const Shape& shape, Box* box) {
     const Matrix& m = shape.transform;
-    auto map = [&m](Point p) {
-        return Point{m.a * p.x + m.c * p.y + m.e, m.b * p.x + m.d * p.y + m.f};
-    };
+    auto map = [&m](Point p) { return applyMatrix(m, p); };
     double half = shape.stroke.set && shape.stroke.opacity > 0 ? shape.strokeWidth / 2 : 0;
     double wideX = half * std::hypot(m.a, m.c), wideY = half * std::hypot(m.b, m.d);
     auto take = [&](Point p) {
@@ -460,7 +435,9 @@ void extendBounds(const Shape& shape, Box* box) {
             Point p[4] = {from, map(segment.control1), map(segment.control2), map(segment.end)};
             take(p[3]);
             if (segment.cubic) {
-                takeCubicExtremes(p, take);
+                for (Point extreme : cubicExtremes(p)) {
+                    take(extreme);
+                }
             }
             from = p[3];
         }
