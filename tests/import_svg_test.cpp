@@ -74,7 +74,7 @@ const char* const logo = R"svg(<?xml version="1.0" encoding="UTF-8"?>
 
 TEST(ReadSvg, ExportWithSheetUseGradientAndHiddenShapes) {
     Drawing drawing = readSvg(logo);
-    ASSERT_EQ(drawing.shapes.size(), 8u);
+    ASSERT_EQ(drawing.shapes.size(), 9u);
 
     // 100 mm across 200 units: each unit is 100 / 25.4 * 96 / 200 pixels.
     double unit = 100 / 25.4 * 96 / 200;
@@ -113,9 +113,11 @@ TEST(ReadSvg, ExportWithSheetUseGradientAndHiddenShapes) {
 
     // Undisplayed and hidden shapes are gone; a visible child of a hidden group stays.
     expectColour(drawing.shapes[6].fill, 0x12, 0x34, 0x56);
-    expectColour(drawing.shapes[7].fill, 0, 255, 0);
-
-    EXPECT_TRUE(hasNote(drawing, "line 31: <text> cannot be imported"));
+    // The text is painted as a shape, its baseline at y 10.
+    expectColour(drawing.shapes[7].fill, 0, 0, 0);
+    EXPECT_GT(drawing.shapes[7].subpaths.size(), 4u);
+    expectColour(drawing.shapes[8].fill, 0, 255, 0);
+    EXPECT_FALSE(hasNote(drawing, "<text>"));
 }
 
 // A <use> inside a reused group, of a rotated circle defined after it, and a <symbol>
@@ -230,13 +232,23 @@ TEST(ReadSvg, ArcsBecomeCubicsEndingWhereThePathSays) {
     EXPECT_FALSE(line[0].cubic);
     EXPECT_EQ(line[0].end.x, 5);
 
-    // A closed subpath of no length stays, a dot for the caps; a lone move draws nothing.
+    // A closed subpath of no length stays, a dot for the caps: a line of no length, since
+    // no subpath comes without a segment (the import fuzz target's find, "M10 10zm10 1z");
+    // a lone move draws nothing.
     Drawing dot = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
-        <path d="M12 5zM3 3" stroke="#000" stroke-linecap="round"/></svg>)svg");
-    ASSERT_EQ(dot.shapes.size(), 1u);
+        <path d="M12 5zM3 3" stroke="#000" stroke-linecap="round"/>
+        <path stroke="#000" d="M10 10zm10 1z"/></svg>)svg");
+    ASSERT_EQ(dot.shapes.size(), 2u);
     ASSERT_EQ(dot.shapes[0].subpaths.size(), 1u);
     EXPECT_TRUE(dot.shapes[0].subpaths[0].closed);
     EXPECT_EQ(dot.shapes[0].subpaths[0].start.x, 12);
+    ASSERT_EQ(dot.shapes[1].subpaths.size(), 2u);
+    for (const Subpath& subpath : dot.shapes[1].subpaths) {
+        ASSERT_EQ(subpath.segments.size(), 1u);
+        EXPECT_EQ(subpath.segments[0].end.x, subpath.start.x);
+        EXPECT_EQ(subpath.segments[0].end.y, subpath.start.y);
+    }
+    EXPECT_EQ(dot.shapes[1].subpaths[1].start.x, 20);
 }
 
 // Numbers packed as minifiers write them read as viewers read them, in transforms and
@@ -339,3 +351,92 @@ TEST(ReadSvg, BadInputThrowsWithItsLine) {
 }
 
 } // namespace
+
+namespace {
+
+double lengthOf(const Subpath& subpath) {
+    double length = 0;
+    Point from = subpath.start;
+    for (const Segment& s : subpath.segments) {
+        if (!s.cubic) {
+            length += std::hypot(s.end.x - from.x, s.end.y - from.y);
+        } else {
+            Point last = from;
+            for (int k = 1; k <= 200; ++k) {
+                double t = k / 200.0, u = 1 - t;
+                Point p{u * u * u * from.x + 3 * u * u * t * s.control1.x +
+                            3 * u * t * t * s.control2.x + t * t * t * s.end.x,
+                        u * u * u * from.y + 3 * u * u * t * s.control1.y +
+                            3 * u * t * t * s.control2.y + t * t * t * s.end.y};
+                length += std::hypot(p.x - last.x, p.y - last.y);
+                last = p;
+            }
+        }
+        from = s.end;
+    }
+    return length;
+}
+
+} // namespace
+
+// Dashes are open subpaths cut from the stroke alone, the pattern starting anew on each
+// subpath from the offset; a dash across a closed path's start joins the one before it.
+TEST(ReadSvg, DashedStrokesAreCutIntoOpenDashes) {
+    Drawing drawing = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <path d="M0 0H10M0 5H10" fill="none" stroke="#000" stroke-dasharray="2,1" stroke-dashoffset="0.5"/>
+      <rect width="10" height="10" fill="#f00" stroke="#00f" stroke-dasharray="10 5"/>
+      <circle r="10" fill="none" stroke="#000" stroke-dasharray="5%"/>
+      <path d="M0 0H8" fill="none" stroke="#000" stroke-linecap="round" stroke-dasharray="0 4"/>
+      <path d="M0 0H8" fill="none" stroke="#000" stroke-dasharray="1 -1"/></svg>)svg");
+    ASSERT_EQ(drawing.shapes.size(), 6u);
+    // 0.5 into "2 1": dashes over [0, 1.5], [2.5, 4.5], [5.5, 7.5], [8.5, 10] on each line.
+    const Shape& lines = drawing.shapes[0];
+    ASSERT_EQ(lines.subpaths.size(), 8u);
+    const double ends[4][2] = {{0, 1.5}, {2.5, 4.5}, {5.5, 7.5}, {8.5, 10}};
+    for (size_t i = 0; i < 8; ++i) {
+        const Subpath& dash = lines.subpaths[i];
+        EXPECT_FALSE(dash.closed);
+        EXPECT_NEAR(dash.start.x, ends[i % 4][0], 1e-9);
+        EXPECT_NEAR(dash.segments.back().end.x, ends[i % 4][1], 1e-9);
+        EXPECT_EQ(dash.start.y, i < 4 ? 0 : 5);
+    }
+    // The rect: its fill whole, then its stroke in dashes over 0-10, 15-25 and 30-40 of the
+    // 40 round, the last joined to the first: from (0, 10) through (0, 0) to (10, 0).
+    expectColour(drawing.shapes[1].fill, 255, 0, 0);
+    EXPECT_FALSE(drawing.shapes[1].stroke.set);
+    const Shape& border = drawing.shapes[2];
+    EXPECT_FALSE(border.fill.set);
+    expectColour(border.stroke, 0, 0, 255);
+    ASSERT_EQ(border.subpaths.size(), 2u);
+    EXPECT_NEAR(border.subpaths[0].start.x, 0, 1e-9);
+    EXPECT_NEAR(border.subpaths[0].start.y, 10, 1e-9);
+    EXPECT_NEAR(border.subpaths[0].segments.back().end.x, 10, 1e-9);
+    EXPECT_NEAR(border.subpaths[0].segments.back().end.y, 0, 1e-9);
+    EXPECT_NEAR(lengthOf(border.subpaths[0]), 20, 1e-9);
+    // The circle, in 5% of the viewport's diagonal (100 by 100 unsized: 5): every dash that
+    // long but the one joined across the start, all on the circle, half of it inked.
+    const Shape& circle = drawing.shapes[3];
+    double dash = 5, inked = 0;
+    for (size_t i = 0; i < circle.subpaths.size(); ++i) {
+        const Subpath& piece = circle.subpaths[i];
+        if (i > 0) {
+            EXPECT_NEAR(lengthOf(piece), dash, 0.02 * dash) << i;
+        }
+        EXPECT_NEAR(std::hypot(piece.start.x, piece.start.y), 10, 1e-2);
+        for (const Segment& s : piece.segments) {
+            EXPECT_NEAR(std::hypot(s.end.x, s.end.y), 10, 1e-2);
+        }
+        inked += lengthOf(piece);
+    }
+    EXPECT_NEAR(inked, 0.5 * 2 * M_PI * 10, dash);
+    // Dashes of no length are dots for round caps: at 0 and 4 (8 is the end).
+    const Shape& dots = drawing.shapes[4];
+    ASSERT_EQ(dots.subpaths.size(), 2u);
+    for (size_t i = 0; i < 2; ++i) {
+        EXPECT_EQ(dots.subpaths[i].start.x, 4.0 * i);
+        EXPECT_EQ(lengthOf(dots.subpaths[i]), 0);
+    }
+    // A negative length makes the pattern void: drawn solid.
+    ASSERT_EQ(drawing.shapes[5].subpaths.size(), 1u);
+    EXPECT_EQ(drawing.shapes[5].subpaths[0].segments.back().end.x, 8);
+}

@@ -84,7 +84,7 @@ const char* const designersFile = R"svg(<?xml version="1.0"?>
   <circle cx="10" cy="10" r="5" fill="#fff"/>
   <path d="M100 95a5 5 0 0 1 10 0z" class="ink"/>
   <path d="M0 0H200" stroke="#1d1d1b" stroke-width="4" fill="none"/>
-  <text x="10" y="99">Name</text>
+  <text x="10" y="99"><textPath href="#frame">Name</textPath></text>
   <defs>
     <circle id="dot" r="20"/>
     <linearGradient id="shade"><stop offset="0" stop-color="#000"/>
@@ -96,8 +96,8 @@ const char* const designersFile = R"svg(<?xml version="1.0"?>
 } // namespace
 
 // Colours from a style sheet, a <use> of a later definition under a transform, an even-odd
-// hole, a gradient, a white cut, an arc, a stroke half outside the viewBox, and a text that
-// is left out: the written areas stand as the drawing's do.
+// hole, a gradient, a white cut, an arc, a stroke half outside the viewBox, and a text on a
+// path that is left out: the written areas stand as the drawing's do.
 TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
     Imported run = importFile(designersFile);
     const Logo& logo = run.logo;
@@ -109,7 +109,7 @@ TEST(Import, DesignersFileKeepsItsColoursAndAreas) {
     double dark = 80 * 80 - 40 * 40 + 20 * 20 - pi * 25 / 4 + pi * 25 / 2 + 200 * 2;
     EXPECT_NEAR(logo.redArea / logo.darkArea, red / dark, 0.01 * red / dark);
     EXPECT_GT(centreX(logo, true), centreX(logo, false));
-    EXPECT_NE(logo.report.find("<text>"), std::string::npos) << logo.report;
+    EXPECT_NE(logo.report.find("text on a path"), std::string::npos) << logo.report;
     EXPECT_NE(logo.report.find("100.0% of the red area stays red"), std::string::npos);
 }
 

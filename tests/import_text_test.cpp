@@ -3,6 +3,7 @@
 #include "import.h"
 #include "logo_properties.h"
 #include "pipeline.h"
+#include "svg.h"
 #include "text.h"
 
 #include <fontconfig/fontconfig.h>
@@ -463,3 +464,61 @@ TEST(PlaceUnder, StandsCentredUnderTheMark) {
 }
 
 } // namespace
+
+namespace {
+
+double inkArea(const Drawing& drawing) {
+    double area = 0;
+    for (const Shape& shape : drawing.shapes) {
+        double glyph = 0;
+        for (const Polygon& polygon : flatten(shape)) {
+            glyph += signedArea(polygon);
+        }
+        area += std::fabs(glyph);
+    }
+    return area;
+}
+
+} // namespace
+
+// SVG text is set with the same fonts as --text: the same letters, scaled by the font size,
+// placed by x, y and text-anchor; tspans give their own paint and positions; white space
+// collapses; a family not installed takes fontconfig's best match, with a note.
+TEST(SvgText, SetsTheNameAsTextDoesAndPlacesItsRuns) {
+    Drawing name = setText({"VESTRAL"}, "DejaVu Sans:bold");
+    Drawing svg = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg" viewBox="0 0 300 200">
+      <g font-family="'DejaVu Sans', sans-serif" style="font-weight:bold">
+        <text x="150" y="100" font-size="40" text-anchor="middle">  VEST<tspan
+          fill="#e00">RAL</tspan>
+        </text></g></svg>)svg");
+    ASSERT_EQ(svg.shapes.size(), 2u);
+    EXPECT_TRUE(svg.shapes[1].fill.set);
+    EXPECT_EQ(svg.shapes[1].fill.colour.r, 0xee);
+    EXPECT_EQ(svg.shapes[0].fill.colour.r, 0);
+    Box a = inkOf(name), b = inkOf(svg);
+    double scale = (b.y1 - b.y0) / (a.y1 - a.y0);
+    EXPECT_NEAR((b.x1 - b.x0) / scale, a.x1 - a.x0, 1e-6 * (a.x1 - a.x0));
+    EXPECT_NEAR(inkArea(svg) / (scale * scale), inkArea(name), 1e-6 * inkArea(name));
+    // Both centred on their advance: the middle anchor at 150, the baseline at 100.
+    EXPECT_NEAR(((b.x0 + b.x1) / 2 - 150) / scale, (a.x0 + a.x1) / 2, 1e-6);
+    EXPECT_NEAR((b.y1 - 100) / scale, a.y1, 1e-6);
+    EXPECT_TRUE(svg.notes.empty());
+
+    // Letter spacing widens the line by its gaps; a tspan's x starts a chunk of its own.
+    Drawing spaced = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <text font-family="DejaVu Sans" font-size="10" letter-spacing="2">AB<tspan x="50">C</tspan>
+      </text><text font-family="No Such Family Here" y="30">A</text></svg>)svg");
+    Drawing plain = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <text font-family="DejaVu Sans" font-size="10">AB</text></svg>)svg");
+    ASSERT_EQ(spaced.shapes.size(), 3u);
+    ASSERT_EQ(plain.shapes.size(), 1u);
+    Drawing first, second;
+    first.shapes = {spaced.shapes[0]};
+    second.shapes = {spaced.shapes[1]};
+    EXPECT_NEAR(inkOf(first).x1 - inkOf(plain).x1, 2, 1e-6);
+    EXPECT_GT(inkOf(second).x0, 50);
+    EXPECT_LT(inkOf(second).x0, 51);
+    ASSERT_EQ(spaced.notes.size(), 1u);
+    EXPECT_NE(spaced.notes[0].find("'No Such Family Here' is not installed: set in"),
+              std::string::npos);
+}

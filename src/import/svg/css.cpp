@@ -18,7 +18,8 @@ const char* const properties = " fill fill-opacity fill-rule stroke stroke-width
                                " stroke-linejoin stroke-linecap stroke-miterlimit stroke-dasharray"
                                " opacity color display visibility clip-path clip-rule mask"
                                " filter overflow marker marker-start marker-mid marker-end"
-                               " stop-color stop-opacity ";
+                               " stop-color stop-opacity stroke-dashoffset font-family font-size"
+                               " font-weight font-style text-anchor letter-spacing ";
 
 struct Declaration {
     std::string name, value;

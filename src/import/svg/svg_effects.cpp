@@ -1,7 +1,7 @@
 // Clips from clip paths, masks and viewports; the placement of marker content.
 #include "svg_effects.h"
 
-#include "flatten.h"
+#include "geometry.h"
 #include "xml_tree.h"
 
 #include <cmath>

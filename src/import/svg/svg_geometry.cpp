@@ -1,7 +1,6 @@
 // Outline boxes, marker places and viewBox maps, for the SVG reader.
 #include "svg_geometry.h"
 
-#include "flatten.h"
 #include "geometry.h"
 
 #include <boost/math/constants/constants.hpp>

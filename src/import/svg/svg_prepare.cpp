@@ -4,6 +4,7 @@
 
 #include "colour.h"
 #include "css.h"
+#include "svg_gradient.h"
 #include "svg_numbers.h"
 #include "xml_tree.h"
 
@@ -16,8 +17,6 @@
 #include <cstring>
 
 namespace {
-
-const char* const xlinkNamespace = "http://www.w3.org/1999/xlink";
 
 // Nested <use> elements multiply: past this many copied elements (or KiB of their
 // attributes) a file is refused rather than grown without end.
@@ -166,147 +165,6 @@ void collectIds(xmlNode* node, Ids* ids) {
     }
 }
 
-// The id a local reference names: "#id" in href, or url(#id) in a paint.
-std::string fragmentOf(const std::string& reference) {
-    std::string value = trim(reference);
-    if (value.compare(0, 4, "url(") == 0) {
-        size_t close = value.find(')');
-        value = trim(value.substr(4, close == std::string::npos ? close : close - 4));
-        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
-            value = value.substr(1, value.size() - 2);
-        }
-    }
-    return value.size() > 1 && value[0] == '#' ? value.substr(1) : "";
-}
-
-std::string hrefOf(xmlNode* node) {
-    xmlChar* value = xmlGetNsProp(node, BAD_CAST "href", BAD_CAST xlinkNamespace);
-    if (value == nullptr) {
-        value = xmlGetNoNsProp(node, BAD_CAST "href");
-    }
-    if (value == nullptr) { // an undeclared xlink prefix
-        value = xmlGetNoNsProp(node, BAD_CAST "xlink:href");
-    }
-    return takeText(value);
-}
-
-bool isGradient(const xmlNode* node) {
-    return isElement(node, "linearGradient") || isElement(node, "radialGradient");
-}
-
-double unitInterval(const std::string& value, double otherwise) {
-    char* end = nullptr;
-    double number = std::strtod(value.c_str(), &end);
-    if (end == value.c_str() || !std::isfinite(number)) {
-        return otherwise;
-    }
-    if (*end == '%') {
-        number /= 100;
-    }
-    return std::min(1.0, std::max(0.0, number));
-}
-
-// The gradient and those its href chain names, in order, as far as the chain goes.
-std::vector<xmlNode*> hrefChain(xmlNode* gradient, const Ids& ids) {
-    std::vector<xmlNode*> chain;
-    for (int hop = 0; gradient != nullptr && hop < 32; ++hop) {
-        chain.push_back(gradient);
-        auto next = ids.find(fragmentOf(hrefOf(gradient)));
-        gradient = next != ids.end() && isGradient(next->second) ? next->second : nullptr;
-    }
-    return chain;
-}
-
-// The first value of name along the chain: attributes not set come from the gradient named.
-std::string inherited(const std::vector<xmlNode*>& chain, const char* name) {
-    for (xmlNode* gradient : chain) {
-        std::string value = trim(attribute(gradient, name));
-        if (!value.empty()) {
-            return value;
-        }
-    }
-    return "";
-}
-
-// The stops of the first gradient along the chain that has any, their offsets made
-// non-decreasing.
-std::vector<GradientStop> stopsOf(const std::vector<xmlNode*>& chain) {
-    std::vector<GradientStop> stops;
-    for (size_t i = 0; i < chain.size() && stops.empty(); ++i) {
-        for (xmlNode* child = chain[i]->children; child != nullptr; child = child->next) {
-            if (!isElement(child, "stop")) {
-                continue;
-            }
-            GradientStop stop{unitInterval(attribute(child, "offset"), 0),
-                              {0, 0, 0},
-                              unitInterval(attribute(child, "stop-opacity"), 1)};
-            parseColour(attribute(child, "stop-color"), &stop.colour);
-            stop.offset = stops.empty() ? stop.offset : std::max(stop.offset, stops.back().offset);
-            stops.push_back(stop);
-        }
-    }
-    return stops;
-}
-
-// The mean of the stops, weighted by their opacity (a clear stop adds no colour).
-void setMean(GradientPaint* paint) {
-    const std::vector<GradientStop>& stops = paint->gradient.stops;
-    double sum[3] = {0, 0, 0}, weight = 0;
-    for (const GradientStop& stop : stops) {
-        sum[0] += stop.colour.r * stop.opacity;
-        sum[1] += stop.colour.g * stop.opacity;
-        sum[2] += stop.colour.b * stop.opacity;
-        weight += stop.opacity;
-    }
-    if (weight <= 0) {
-        return;
-    }
-    auto channel = [&](double s) { return static_cast<int>(std::lround(s / weight)); };
-    paint->colour = {channel(sum[0]), channel(sum[1]), channel(sum[2])};
-    paint->opacity = weight / stops.size();
-}
-
-GradientPaint gradientOf(xmlNode* node, const Ids& ids) {
-    std::vector<xmlNode*> chain = hrefChain(node, ids);
-    GradientPaint paint;
-    Gradient& gradient = paint.gradient;
-    gradient.radial = isElement(node, "radialGradient");
-    gradient.stops = stopsOf(chain);
-    setMean(&paint);
-    paint.userSpace = inherited(chain, "gradientUnits") == "userSpaceOnUse";
-    paint.transform = inherited(chain, "gradientTransform");
-    std::string spread = inherited(chain, "spreadMethod");
-    gradient.spread = spread == "reflect"  ? Spread::reflect
-                      : spread == "repeat" ? Spread::repeat
-                                           : Spread::pad;
-    const char* names[9] = {"x1", "y1", "x2", "y2", "cx", "cy", "r", "fx", "fy"};
-    for (int i = 0; i < 9; ++i) {
-        std::string value = inherited(chain, names[i]);
-        if (value.empty() && i >= 7) { // the focus defaults to the centre
-            value = inherited(chain, names[i - 3]);
-        }
-        char* end = nullptr;
-        double number = std::strtod(value.c_str(), &end);
-        if (value.empty() || end == value.c_str() || !std::isfinite(number)) {
-            if (i >= 4 || i == 2) { // the defaults: 50% but x2, 100%
-                paint.percent |= 1u << i;
-            }
-            continue;
-        }
-        bool percent = *end == '%';
-        gradient.*gradientCoordinates[i] = percent ? number / 100 : number;
-        paint.percent |= percent ? 1u << i : 0;
-    }
-    return paint;
-}
-
-} // namespace
-
-double Gradient::*const gradientCoordinates[9] = {&Gradient::x1, &Gradient::y1, &Gradient::x2,
-                                                  &Gradient::y2, &Gradient::cx, &Gradient::cy,
-                                                  &Gradient::r,  &Gradient::fx, &Gradient::fy};
-
-namespace {
 
 // ---- The walk over what is drawn -------------------------------------------------------
 
@@ -475,9 +333,6 @@ void prepareEffects(xmlNode* node, int line, int depth, Walk& walk) {
     for (const char* marker : {"marker", "marker-start", "marker-mid", "marker-end"}) {
         prepareSource(node, marker, "marker", line, depth, walk);
     }
-    if (isSet(attribute(node, "stroke-dasharray"))) {
-        walk.notes.add(line, "a dashed stroke cannot be imported: drawn solid");
-    }
     for (const char* paint : {"fill", "stroke"}) {
         std::string value = trim(attribute(node, paint));
         if (value.compare(0, 4, "url(") != 0) {
@@ -505,9 +360,14 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
         detach(node, walk);
         return;
     }
-    if (name == "text" || name == "flowRoot") {
+    if (name == "flowRoot") {
         walk.notes.add(
             line, "<" + name + "> cannot be imported: convert it to paths in the editor; left out");
+        detach(node, walk);
+        return;
+    }
+    if (name == "textPath") {
+        walk.notes.add(line, "text on a path cannot be imported: left out");
         detach(node, walk);
         return;
     }
@@ -522,7 +382,7 @@ void visitElement(xmlNode* node, bool visible, int depth, Walk& walk) {
     } else if (visibility == "visible") {
         visible = true;
     }
-    if (among(name, shapes) && !visible) {
+    if ((among(name, shapes) || name == "text") && !visible) {
         detach(node, walk);
         return;
     }
@@ -611,7 +471,7 @@ PreparedSvg prepareSvg(const std::string& source) {
     collectIds(root, &ids);
     for (const auto& [id, node] : ids) {
         if (isGradient(node)) {
-            prepared.gradients[id] = gradientOf(node, ids);
+            prepared.gradients[id] = readGradient(node, ids);
         }
     }
     prepared.sized = sizeRoot(root);

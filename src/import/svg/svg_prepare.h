@@ -3,6 +3,7 @@
 #pragma once
 
 #include "drawing.h"
+#include "svg_gradient.h"
 
 #include <libxml/tree.h>
 
@@ -10,20 +11,6 @@
 #include <memory>
 #include <string>
 #include <vector>
-
-// A gradient as written, its attributes and stops taken along its href chain, with the mean
-// of its stops for where one colour must stand for it.
-struct GradientPaint {
-    Colour colour{0, 0, 0};
-    double opacity = 0;
-    Gradient gradient;      // coordinates as written, percentages as fractions; no transform
-    bool userSpace = false; // gradientUnits="userSpaceOnUse"
-    unsigned percent = 0;   // bit i set: gradientCoordinates[i] was written as a percentage
-    std::string transform;  // gradientTransform, read by the geometry pass
-};
-
-// x1 y1 x2 y2 cx cy r fx fy, in the order of GradientPaint::percent.
-extern double Gradient::*const gradientCoordinates[9];
 
 struct XmlDocFree {
     void operator()(xmlDoc* doc) const {

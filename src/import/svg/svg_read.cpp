@@ -7,9 +7,11 @@
 #include "geometry.h"
 #include "svg.h"
 
+#include "svg_dash.h"
 #include "svg_effects.h"
 #include "svg_paint.h"
 #include "svg_prepare.h"
+#include "svg_text.h"
 
 #include <libxml/tree.h>
 
@@ -28,6 +30,8 @@ namespace tag = svgpp::tag;
 // square and sum, and the segments within memory.
 constexpr double largestCoordinate = 1e9;
 constexpr size_t maxSegments = 2000000;
+// Dashes a drawing may be cut into; past this a dashed stroke is drawn solid, with a note.
+constexpr size_t maxDashes = 100000;
 // Clip paths, masks and markers read within one another; past this they refer in a loop.
 constexpr int maxNesting = 8;
 
@@ -36,11 +40,21 @@ struct ReadState {
     const std::map<std::string, GradientPaint>* gradients;
     int line = 0; // of the element being read
     size_t segments = 0;
+    size_t dashes = 0;
     bool root = true;                               // the next viewport is the root's
     const std::map<std::string, xmlNode*>* sources; // clip paths, masks, markers by id
     int nesting = 0;
     bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
 };
+
+// A note on the element being read, said once.
+void addNote(ReadState& state, const std::string& what) {
+    std::string line = state.line > 0 ? "line " + std::to_string(state.line) + ": " : "";
+    std::vector<std::string>& notes = state.drawing.notes;
+    if (std::find(notes.begin(), notes.end(), line + what) == notes.end()) {
+        notes.push_back(line + what);
+    }
+}
 
 // The inherited properties.
 struct Style {
@@ -52,6 +66,17 @@ struct Style {
     std::string markers[3]; // ids at the start, the middle vertices and the end
     LineJoin lineJoin = LineJoin::miter;
     LineCap lineCap = LineCap::butt;
+    std::string dashArray, dashOffset; // as written: lengths resolve in the shape's viewport
+};
+
+// What paints a run of geometry: the style, group opacity, transform and viewport size of
+// the element it comes from.
+struct Look {
+    Style style;
+    double opacity;
+    Matrix matrix;
+    Point viewportSize;
+    int line;
 };
 
 double clampUnit(double value) {
@@ -96,7 +121,8 @@ class Context : public TransformReader {
     Context(Context& parent, xmlNode* const& node)
         : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
           opacity(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
-          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()) {
+          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()),
+          text(parent.text), looks(parent.looks) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
@@ -211,6 +237,8 @@ class Context : public TransformReader {
     int line = 0;
     xmlNode* node;
     size_t firstShape = 0; // the first of the shapes this element draws
+    SvgText* text = nullptr;         // inside <text>: where its characters go
+    std::vector<Look>* looks = nullptr; // and what paints each of them
     bool viewportClip = false;
     Box viewport{0, 0, 0, 0};
     Matrix viewportMatrix;
@@ -232,15 +260,29 @@ class Context : public TransformReader {
         }
     }
 
+    Look look() const {
+        return {style, opacity, matrix, viewportSize, line};
+    }
+    // A shape of subpaths painted as look says: its fill, then its stroke (dashed apart).
+    void addPainted(std::vector<Subpath> subpaths, const Look& look);
+
   private:
     void readMarkers();
     void clipBy(const std::string& id, bool mask);
+    Paint paintOf(const PaintValue& value, double ownOpacity, const Look& look,
+                  const std::vector<Subpath>& subpaths) const;
 };
 
 // Shapes of a clip path, mask or marker, read from its prepared <g> through m.
 std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer, bool clipping);
 
 void Context::readMarkers() {
+    if (xmlHasProp(node, BAD_CAST "stroke-dasharray")) {
+        style.dashArray = attribute("stroke-dasharray");
+    }
+    if (xmlHasProp(node, BAD_CAST "stroke-dashoffset")) {
+        style.dashOffset = attribute("stroke-dashoffset");
+    }
     std::string all = attribute("marker");
     const char* names[3] = {"marker-start", "marker-mid", "marker-end"};
     for (int i = 0; i < 3; ++i) {
@@ -301,8 +343,6 @@ class ShapeContext : public Context {
     void drawMarkers();
     Point current() const;
     void add(const Segment& segment);
-    Paint paintOf(const PaintValue& value, double ownOpacity) const;
-    std::shared_ptr<const Gradient> gradientOf(const GradientPaint& source, double opacity) const;
 
     std::vector<Subpath> subpaths;
 };
@@ -341,53 +381,31 @@ void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation,
     }
 }
 
-Paint ShapeContext::paintOf(const PaintValue& value, double ownOpacity) const {
+Paint Context::paintOf(const PaintValue& value, double ownOpacity, const Look& look,
+                       const std::vector<Subpath>& subpaths) const {
     Paint paint;
-    paint.opacity = value.opacity * ownOpacity * opacity;
+    paint.opacity = value.opacity * ownOpacity * look.opacity;
     paint.set = value.kind != PaintKind::none && paint.opacity > 0;
-    paint.colour = value.kind == PaintKind::currentColour ? style.color : value.colour;
+    paint.colour = value.kind == PaintKind::currentColour ? look.style.color : value.colour;
     if (paint.set && value.gradient != nullptr && !state.clipping) {
-        paint.gradient = gradientOf(*value.gradient, ownOpacity * opacity);
+        paint.gradient = placeGradient(*value.gradient, ownOpacity * look.opacity,
+                                       look.viewportSize, subpaths);
         paint.set = paint.gradient != nullptr;
     }
     return paint;
 }
 
-// A gradient as it paints this shape: its space mapped to the shape's user space (through
-// the shape's box in bounding-box units), percentages resolved, the paint's opacity in its
-// stops. Null when bounding-box units meet a box without width or height: nothing is painted.
-std::shared_ptr<const Gradient> ShapeContext::gradientOf(const GradientPaint& source,
-                                                         double opacity) const {
-    auto gradient = std::make_shared<Gradient>(source.gradient);
-    for (GradientStop& stop : gradient->stops) {
-        stop.opacity *= opacity;
-    }
-    if (source.userSpace) {
-        double diagonal = std::hypot(viewportSize.x, viewportSize.y) / std::sqrt(2.0);
-        double sizes[9] = {viewportSize.x, viewportSize.y, viewportSize.x,
-                           viewportSize.y, viewportSize.x, viewportSize.y,
-                           diagonal,       viewportSize.x, viewportSize.y};
-        for (int i = 0; i < 9; ++i) {
-            if (source.percent & (1u << i)) {
-                gradient.get()->*gradientCoordinates[i] *= sizes[i];
-            }
-        }
-        return gradient;
-    }
-    Box box;
-    if (!subpathBounds(subpaths, &box) || !(box.x1 > box.x0) || !(box.y1 > box.y0)) {
-        return nullptr;
-    }
-    gradient->transform = composeMatrix({box.x1 - box.x0, 0, 0, box.y1 - box.y0, box.x0, box.y0},
-                                        source.gradient.transform);
-    return gradient;
-}
-
 void ShapeContext::on_exit_element() {
     subpaths.erase(std::remove_if(subpaths.begin(), subpaths.end(),
-                                  // a closed one is a dot, drawn by round or square caps
                                   [](const Subpath& s) { return s.segments.empty() && !s.closed; }),
                    subpaths.end());
+    // A closed one without segments is a dot for round or square caps: a line of no length,
+    // since a subpath always has a segment.
+    for (Subpath& subpath : subpaths) {
+        if (subpath.segments.empty()) {
+            subpath.segments.push_back({false, {}, {}, subpath.start});
+        }
+    }
     if (disabled || subpaths.empty()) {
         return;
     }
@@ -424,9 +442,14 @@ void ShapeContext::drawMarkers() {
 }
 
 void ShapeContext::addShape() {
+    addPainted(std::move(subpaths), look());
+}
+
+void Context::addPainted(std::vector<Subpath> subpaths, const Look& look) {
+    const Style& style = look.style;
     Shape shape;
-    shape.fill = paintOf(style.fill, style.fillOpacity);
-    shape.stroke = paintOf(style.stroke, style.strokeOpacity);
+    shape.fill = paintOf(style.fill, style.fillOpacity, look, subpaths);
+    shape.stroke = paintOf(style.stroke, style.strokeOpacity, look, subpaths);
     shape.stroke.set = shape.stroke.set && style.strokeWidth > 0;
     if (state.clipping) {
         shape.fill = Paint{true, {0, 0, 0}, 1, nullptr};
@@ -435,20 +458,96 @@ void ShapeContext::addShape() {
     if (!shape.fill.set && !shape.stroke.set) {
         return;
     }
-    for (double v :
-         {matrix.a, matrix.b, matrix.c, matrix.d, matrix.e, matrix.f, style.strokeWidth}) {
+    const Matrix& m = look.matrix;
+    for (double v : {m.a, m.b, m.c, m.d, m.e, m.f, style.strokeWidth}) {
         checkNumber(state, v);
     }
-    shape.subpaths = std::move(subpaths);
-    shape.transform = matrix;
+    shape.transform = m;
     shape.fillRule = state.clipping ? style.clipRule : style.fillRule;
     shape.strokeWidth = style.strokeWidth;
     shape.lineJoin = style.lineJoin;
     shape.lineCap = style.lineCap;
     shape.miterLimit = style.miterLimit;
-    shape.line = line;
-    state.drawing.shapes.push_back(std::move(shape));
+    shape.line = look.line;
+    double diagonal = std::hypot(look.viewportSize.x, look.viewportSize.y) / std::sqrt(2.0);
+    std::vector<double> dashes =
+        shape.stroke.set ? dashPattern(style.dashArray, diagonal) : std::vector<double>{};
+    if (dashes.empty()) {
+        shape.subpaths = std::move(subpaths);
+        state.drawing.shapes.push_back(std::move(shape));
+        return;
+    }
+    Shape stroke = shape;
+    stroke.fill = Paint{};
+    stroke.subpaths = subpaths;
+    double offset = cssLength(style.dashOffset, 16, diagonal, 0);
+    if (!dashSubpaths(&stroke.subpaths, dashes, offset, maxDashes - state.dashes)) {
+        addNote(state, "a stroke cut into more than " + std::to_string(maxDashes) +
+                           " dashes: drawn solid");
+        stroke.subpaths = subpaths;
+    } else {
+        state.dashes += stroke.subpaths.size();
+    }
+    shape.stroke = Paint{};
+    if (shape.fill.set) {
+        shape.subpaths = std::move(subpaths);
+        state.drawing.shapes.push_back(std::move(shape));
+    }
+    if (!stroke.subpaths.empty()) {
+        state.drawing.shapes.push_back(std::move(stroke));
+    }
 }
+
+// <text> or a <tspan> in it: its characters go to the text's layout with the look they
+// are painted in; the text, when it ends, is set and painted run by run.
+class TextContext : public Context {
+  public:
+    TextContext(Context& parent, xmlNode* const& node)
+        : Context(parent, node), font(textFontOf(node)) {
+        if (text == nullptr) {
+            own = std::make_unique<std::pair<SvgText, std::vector<Look>>>();
+            text = &own->first;
+            looks = &own->second;
+        }
+        text->enter(node, font, viewportSize.x, viewportSize.y);
+    }
+
+    // svgpp's range points into a string it has already freed: the text is taken from the
+    // next text node among the element's children instead, which is the one it reports.
+    template <class Range> void set_text(const Range&) {
+        next = next == nullptr ? node->children : next->next;
+        while (next != nullptr && next->type != XML_TEXT_NODE &&
+               next->type != XML_CDATA_SECTION_NODE) {
+            next = next->next;
+        }
+        if (next == nullptr || disabled || looks->size() >= 10000) {
+            return;
+        }
+        looks->push_back(look());
+        looks->back().style.fillRule = FillRule::nonZero; // glyphs fill by their winding
+        const char* content = reinterpret_cast<const char*>(next->content);
+        text->add(content ? content : "", looks->size() - 1, font);
+    }
+
+    void on_exit_element() {
+        text->leave();
+        if (own) {
+            std::vector<std::string> notes;
+            for (PlacedRun& run : text->layOut(&notes)) {
+                addPainted(std::move(run.subpaths), (*looks)[run.look]);
+            }
+            for (const std::string& note : notes) {
+                addNote(state, note);
+            }
+        }
+        Context::on_exit_element();
+    }
+
+  private:
+    TextFont font;
+    xmlNode* next = nullptr; // the text node last taken
+    std::unique_ptr<std::pair<SvgText, std::vector<Look>>> own; // the <text> itself holds them
+};
 
 // Absolute coordinates, no shorthands, quadratics as cubics; arcs come to the shape.
 struct PathPolicy : svgpp::policy::path::minimal {
@@ -459,6 +558,14 @@ struct ContextFactories {
     template <class ParentContext, class ElementTag, class Enable = void> struct apply {
         using type = svgpp::factory::context::on_stack_with_xml_element<Context>;
     };
+};
+
+template <class Parent> struct ContextFactories::apply<Parent, tag::element::text, void> {
+    using type = svgpp::factory::context::on_stack_with_xml_element<TextContext>;
+};
+
+template <class Parent> struct ContextFactories::apply<Parent, tag::element::tspan, void> {
+    using type = svgpp::factory::context::on_stack_with_xml_element<TextContext>;
 };
 
 template <class ElementTag>
@@ -539,19 +646,15 @@ struct ErrorPolicy {
 
   private:
     static void note(const Context& context, const std::string& what) {
-        std::string line =
-            context.state.line > 0 ? "line " + std::to_string(context.state.line) + ": " : "";
-        std::vector<std::string>& notes = context.state.drawing.notes;
-        if (std::find(notes.begin(), notes.end(), line + what) == notes.end()) {
-            notes.push_back(line + what);
-        }
+        addNote(context.state, what);
     }
 };
 
 using ProcessedElements =
     boost::mpl::set<tag::element::svg, tag::element::g, tag::element::path, tag::element::rect,
                     tag::element::circle, tag::element::ellipse, tag::element::line,
-                    tag::element::polyline, tag::element::polygon>::type;
+                    tag::element::polyline, tag::element::polygon, tag::element::text,
+                    tag::element::tspan>::type;
 
 using ProcessedAttributes = boost::mpl::fold<
     boost::mpl::protect<boost::mpl::joint_view<svgpp::traits::shapes_attributes_by_element,

@@ -66,6 +66,36 @@ inline std::string lower(std::string s) {
     return s;
 }
 
+inline const char* const xlinkNamespace = "http://www.w3.org/1999/xlink";
+
+inline bool isGradient(const xmlNode* node) {
+    return isElement(node, "linearGradient") || isElement(node, "radialGradient");
+}
+
+// The id a local reference names: "#id" in href, or url(#id) in a paint.
+inline std::string fragmentOf(const std::string& reference) {
+    std::string value = trim(reference);
+    if (value.compare(0, 4, "url(") == 0) {
+        size_t close = value.find(')');
+        value = trim(value.substr(4, close == std::string::npos ? close : close - 4));
+        if (value.size() >= 2 && (value[0] == '"' || value[0] == '\'')) {
+            value = value.substr(1, value.size() - 2);
+        }
+    }
+    return value.size() > 1 && value[0] == '#' ? value.substr(1) : "";
+}
+
+inline std::string hrefOf(xmlNode* node) {
+    xmlChar* value = xmlGetNsProp(node, BAD_CAST "href", BAD_CAST xlinkNamespace);
+    if (value == nullptr) {
+        value = xmlGetNoNsProp(node, BAD_CAST "href");
+    }
+    if (value == nullptr) { // an undeclared xlink prefix
+        value = xmlGetNoNsProp(node, BAD_CAST "xlink:href");
+    }
+    return takeText(value);
+}
+
 // One line each, each said once: a <use> repeats the notes of what it copies. Past a
 // screenful the rest are counted.
 struct Notes {

@@ -4,6 +4,7 @@
 // and placing the set name under the mark.
 #include "text.h"
 
+#include "font.h"
 #include "geometry.h"
 
 #include <fontconfig/fontconfig.h>
@@ -28,6 +29,8 @@ namespace {
 constexpr size_t longestLine = 1000;
 constexpr size_t mostLines = 100;
 constexpr size_t mostCharacters = 10000;
+
+} // namespace
 
 // "U+00E3 'ã'": how a character is named in messages.
 std::string nameOf(char32_t c) {
@@ -84,6 +87,8 @@ std::u32string decodeUtf8(const std::string& text) {
     }
     return out;
 }
+
+namespace {
 
 // The lines to set: a newline, or the two characters backslash and n as a shell passes them,
 // breaks a line; tabs become spaces, spaces at either end of a line are dropped, and so are
@@ -222,32 +227,10 @@ FontFile findFont(const std::string& font) {
     return {reinterpret_cast<const char*>(file), index};
 }
 
-struct LibraryFree {
-    void operator()(FT_Library library) const {
-        FT_Done_FreeType(library);
-    }
-};
-struct FaceFree {
-    void operator()(FT_Face face) const {
-        FT_Done_Face(face);
-    }
-};
-struct LayoutFree {
-    void operator()(raqm_t* layout) const {
-        raqm_destroy(layout);
-    }
-};
+} // namespace
 
-// An open font: FreeType's face at one pixel per font unit, so that outlines and the shaped
-// positions come out in font units times 64, exactly and unhinted.
-struct Font {
-    std::unique_ptr<std::remove_pointer_t<FT_Library>, LibraryFree> library;
-    std::unique_ptr<std::remove_pointer_t<FT_Face>, FaceFree> face;
-    std::string name;
-};
-
-void openFont(const std::string& pattern, Font* font) {
-    FontFile file = findFont(pattern);
+void openFace(const std::string& path, int index, Font* font) {
+    FontFile file{path, index};
     FT_Library library;
     if (FT_Init_FreeType(&library) != 0) {
         throw ImportError(0, "FreeType cannot start");
@@ -267,6 +250,17 @@ void openFont(const std::string& pattern, Font* font) {
         throw ImportError(0, "--font: " + font->name + ": cannot be sized");
     }
 }
+
+namespace {
+
+void openFont(const std::string& pattern, Font* font) {
+    FontFile file = findFont(pattern);
+    openFace(file.path, file.index, font);
+}
+
+} // namespace
+
+namespace {
 
 // Outline decomposition into a shape's subpaths, in font units. A conic (quadratic) segment
 // is the cubic with its control point taken two thirds of the way towards each end.
@@ -311,6 +305,8 @@ int cubicTo(const FT_Vector* control1, const FT_Vector* control2, const FT_Vecto
     return 0;
 }
 
+} // namespace
+
 const std::vector<Subpath>& glyphOutline(const Font& font, unsigned glyph,
                                          std::map<unsigned, std::vector<Subpath>>* cache) {
     auto known = cache->find(glyph);
@@ -332,6 +328,8 @@ const std::vector<Subpath>& glyphOutline(const Font& font, unsigned glyph,
     return (*cache)[glyph] = std::move(outline.subpaths);
 }
 
+namespace {
+
 // The height of capitals in font units: the font's own figure, else the height of its H.
 double capHeight(const Font& font) {
     FT_Face face = font.face.get();
@@ -350,6 +348,8 @@ double capHeight(const Font& font) {
     }
     return face->ascender > 0 ? 0.7 * face->ascender : 0.7 * face->units_per_EM;
 }
+
+} // namespace
 
 // The glyphs of one line in visual order, left to right.
 std::vector<raqm_glyph_t> layOutLine(const Font& font, const std::u32string& line,
@@ -373,6 +373,8 @@ std::vector<raqm_glyph_t> layOutLine(const Font& font, const std::u32string& lin
     }
     return std::vector<raqm_glyph_t>(glyphs, glyphs + count);
 }
+
+namespace {
 
 // Lays out one line and appends a shape per glyph whose pen starts at the line's centre less
 // half its advance, on the baseline at y (font units, y down).
