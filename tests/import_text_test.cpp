@@ -521,4 +521,13 @@ TEST(SvgText, SetsTheNameAsTextDoesAndPlacesItsRuns) {
     ASSERT_EQ(spaced.notes.size(), 1u);
     EXPECT_NE(spaced.notes[0].find("'No Such Family Here' is not installed: set in"),
               std::string::npos);
+
+    // A run with no outline (spaces between runs of another paint) gives no shape at all, as
+    // every shape has a subpath (the import fuzz target's find).
+    Drawing blank = readSvg(R"svg(<svg xmlns="http://www.w3.org/2000/svg">
+      <text font-family="DejaVu Sans">A<tspan fill="#c00">  </tspan>B</text></svg>)svg");
+    ASSERT_EQ(blank.shapes.size(), 2u);
+    for (const Shape& shape : blank.shapes) {
+        EXPECT_FALSE(shape.subpaths.empty());
+    }
 }

@@ -446,6 +446,9 @@ void ShapeContext::addShape() {
 }
 
 void Context::addPainted(std::vector<Subpath> subpaths, const Look& look) {
+    if (subpaths.empty()) { // a run of text with no outline, such as spaces alone
+        return;
+    }
     const Style& style = look.style;
     Shape shape;
     shape.fill = paintOf(style.fill, style.fillOpacity, look, subpaths);
