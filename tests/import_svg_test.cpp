@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cmath>
 #include <cstdio>
 #include <string>
@@ -387,8 +388,9 @@ TEST(ReadSvg, DashedStrokesAreCutIntoOpenDashes) {
       <rect width="10" height="10" fill="#f00" stroke="#00f" stroke-dasharray="10 5"/>
       <circle r="10" fill="none" stroke="#000" stroke-dasharray="5%"/>
       <path d="M0 0H8" fill="none" stroke="#000" stroke-linecap="round" stroke-dasharray="0 4"/>
-      <path d="M0 0H8" fill="none" stroke="#000" stroke-dasharray="1 -1"/></svg>)svg");
-    ASSERT_EQ(drawing.shapes.size(), 6u);
+      <path d="M0 0H8" fill="none" stroke="#000" stroke-dasharray="1 -1"/>
+      <path d="M0 0H30000" fill="none" stroke="#000" stroke-dasharray="1"/></svg>)svg");
+    ASSERT_EQ(drawing.shapes.size(), 7u);
     // 0.5 into "2 1": dashes over [0, 1.5], [2.5, 4.5], [5.5, 7.5], [8.5, 10] on each line.
     const Shape& lines = drawing.shapes[0];
     ASSERT_EQ(lines.subpaths.size(), 8u);
@@ -439,4 +441,10 @@ TEST(ReadSvg, DashedStrokesAreCutIntoOpenDashes) {
     // A negative length makes the pattern void: drawn solid.
     ASSERT_EQ(drawing.shapes[5].subpaths.size(), 1u);
     EXPECT_EQ(drawing.shapes[5].subpaths[0].segments.back().end.x, 8);
+    // 15,000 dashes are past what a drawing may be cut into: solid, with a note.
+    ASSERT_EQ(drawing.shapes[6].subpaths.size(), 1u);
+    EXPECT_EQ(drawing.shapes[6].subpaths[0].segments.back().end.x, 30000);
+    EXPECT_EQ(std::count_if(drawing.notes.begin(), drawing.notes.end(),
+                            [](const std::string& note) { return note.find("dashes") != note.npos; }),
+              1);
 }

@@ -18,7 +18,9 @@
 constexpr double largestCoordinate = 1e9;
 constexpr size_t maxSegments = 2000000;
 // Dashes a drawing may be cut into; past this a dashed stroke is drawn solid, with a note.
-constexpr size_t maxDashes = 100000;
+// Each dash is a stroke of its own in every later stage, and the dashed borders of a logo
+// come to hundreds, so this keeps a hostile file's import within a second.
+constexpr size_t maxDashes = 10000;
 // Clip paths, masks and markers read within one another; past this they refer in a loop.
 constexpr int maxNesting = 8;
 // Pieces of character data one <text> may hold, each with its own look.
