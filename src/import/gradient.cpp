@@ -23,33 +23,38 @@ struct Interval {
 };
 
 // What a band must keep the same: its class over white and over black (where translucent
-// paint turns from one class to another over the darkest ground), whether it shows red over
-// each of the grounds it is mixed over (a white gloss over red turns pink part of the way),
-// and, when translucent paint is to be mixed over it or it is translucent itself, its colour
-// and opacity within steps of fineStep and 1 / opacitySteps, so that what it shows over other
-// colours is near its middle's.
+// paint turns from one class to another over the darkest ground), and, when translucent
+// paint is to be mixed over it or it is translucent itself, its colour and opacity within
+// steps of fineStep and 1 / opacitySteps, so that what it shows over other colours is near
+// its middle's. Apart from those, whether it shows red over each of the grounds it is mixed
+// over (a white gloss over red turns pink part of the way): those cuts are added to the
+// others.
 using BandKey = std::array<long long, 7>;
 constexpr int fineStep = 24, opacitySteps = 8;
 // Translucent bands multiply the pieces of all that is painted over them later: past this
 // many fine bands a gradient is cut by class alone.
 constexpr size_t mostFineBands = 16;
 
-// What a band is keyed by: the ink rules, whether it is fine, and the grounds beneath.
+// What a band is keyed by: the ink rules and whether it is fine; or, with grounds, only
+// whether it shows red over each of them.
 struct BandRules {
     const InkRules& ink;
     bool fine;
-    const std::vector<Tint>& grounds;
+    const std::vector<Tint>* grounds = nullptr;
 };
 
 BandKey keyAt(const Gradient& gradient, double t, const BandRules& rules) {
     Paint paint = gradientPaintAt(gradient, t);
-    long long overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules.ink));
-    long long redOver = 0;
-    for (size_t i = 0; i < rules.grounds.size(); ++i) {
-        Ink seen = inkOfSeen(paint, seenOver(paint, rules.grounds[i]), rules.ink);
-        redOver |= static_cast<long long>(seen == Ink::red) << i;
+    if (rules.grounds != nullptr) {
+        long long redOver = 0;
+        for (size_t i = 0; i < rules.grounds->size(); ++i) {
+            Ink seen = inkOfSeen(paint, seenOver(paint, (*rules.grounds)[i]), rules.ink);
+            redOver |= static_cast<long long>(seen == Ink::red) << i;
+        }
+        return {0, 0, 0, 0, 0, 0, redOver};
     }
-    BandKey key{static_cast<int>(inkOf(paint, rules.ink)), overBlack, 0, 0, 0, 0, redOver};
+    int overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules.ink));
+    BandKey key{static_cast<int>(inkOf(paint, rules.ink)), overBlack, 0, 0, 0, 0, 0};
     if (rules.fine) {
         key = {key[0],
                key[1],
@@ -57,7 +62,7 @@ BandKey keyAt(const Gradient& gradient, double t, const BandRules& rules) {
                paint.colour.g / fineStep,
                paint.colour.b / fineStep,
                static_cast<int>(paint.opacity * opacitySteps),
-               redOver};
+               0};
     }
     return key;
 }
@@ -103,6 +108,19 @@ std::vector<double> bandCuts(const Gradient& gradient, const BandRules& rules) {
         cuts = std::move(kept);
     }
     return cuts;
+}
+
+// The cuts of base and those within extra (0 and 1 at its ends) apart from them.
+std::vector<double> withCuts(std::vector<double> base, const std::vector<double>& extra) {
+    for (size_t i = 1; i + 1 < extra.size(); ++i) {
+        auto at = std::lower_bound(base.begin(), base.end(), extra[i]);
+        bool near = (at != base.end() && *at - extra[i] < 1e-9) ||
+                    (at != base.begin() && extra[i] - *(at - 1) < 1e-9);
+        if (!near) {
+            base.insert(at, extra[i]);
+        }
+    }
+    return base;
 }
 
 // Where a gradient's bands change: fine, as bandCuts gives them, and by class alone, for
@@ -288,11 +306,13 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
     std::vector<Tint> kept(grounds.begin(),
                            grounds.begin() + std::min(grounds.size(), mostGrounds));
-    BandRules fineRules{rules, fine, kept}, classRules{rules, false, kept};
+    BandRules fineRules{rules, fine}, classRules{rules, false}, groundRules{rules, false, &kept};
     Cuts cuts{bandCuts(g, fineRules), {}};
     if (cuts.fine.size() > mostFineBands + 1) { // many colours (a rainbow): classes alone
         cuts.fine = bandCuts(g, classRules);
     }
+    std::vector<double> red = kept.empty() ? std::vector<double>{} : bandCuts(g, groundRules);
+    cuts.fine = withCuts(cuts.fine, red);
     Matrix space = composeMatrix(toGrid, g.transform), back;
     bool degenerate = g.radial ? !(g.r > 0) : g.x1 == g.x2 && g.y1 == g.y2;
     if (degenerate || !invertMatrix(space, &back)) { // the last stop's colour, as SVG says
@@ -302,7 +322,7 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
         return {{gradientPaintAt(g, 0.5), {boxPath(box)}}};
     }
     if (g.spread != Spread::pad) {
-        cuts.classes = fine ? bandCuts(g, classRules) : cuts.fine;
+        cuts.classes = fine ? withCuts(bandCuts(g, classRules), red) : cuts.fine;
     }
     std::vector<Point> corners = cornersIn(box, back);
     return g.radial ? radialBands(g, cuts, space, box, corners, tolerance, repeated)
