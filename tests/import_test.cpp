@@ -139,6 +139,21 @@ TEST(Import, TranslucentPaintMixesWithWhatLiesUnder) {
                                  veil + veil + veil + veil + "</svg>");
     ASSERT_EQ(veiled.logo.status, exitDone) << veiled.logo.report;
     EXPECT_NEAR(veiled.logo.darkArea / areaOfBounds(veiled.logo), 12.0 / 16, 0.01);
+
+    // A white gloss fading from opaque at the left to clear at the right over red (224, 0, 0):
+    // at opacity a it shows (224 + 31a, 255a, 255a), white while a >= 235/255, red (saturation
+    // at least 0.5) while a <= 224/479, pink and so dark between. Red stays where it shows.
+    Imported gloss2 = importFile(
+        "<svg xmlns='http://www.w3.org/2000/svg' viewBox='0 0 100 100'><linearGradient id='g'>"
+        "<stop offset='0' stop-color='#fff'/><stop offset='1' stop-color='#fff' "
+        "stop-opacity='0'/></linearGradient><rect width='100' height='100' fill='#e00000'/>"
+        "<rect width='100' height='100' fill='url(#g)'/></svg>");
+    ASSERT_EQ(gloss2.logo.status, exitDone) << gloss2.logo.report;
+    double redFrom = 100 * (1 - 224.0 / 479), whiteTo = 100 * (1 - 235.0 / 255);
+    EXPECT_NEAR(gloss2.logo.redArea / (gloss2.logo.redArea + gloss2.logo.darkArea),
+                (100 - redFrom) / (100 - whiteTo), 0.003);
+    EXPECT_NE(gloss2.logo.report.find("100.0% of the red area stays red"), std::string::npos)
+        << gloss2.logo.report;
 }
 
 TEST(Import, ExamplesImportCleanAloneAndWithAName) {

@@ -26,30 +26,49 @@ struct Interval {
 // paint turns from one class to another over the darkest ground), and, when translucent
 // paint is to be mixed over it or it is translucent itself, its colour and opacity within
 // steps of fineStep and 1 / opacitySteps, so that what it shows over other colours is near
-// its middle's.
-using BandKey = std::array<int, 6>;
+// its middle's. Apart from those, whether it shows red over each of the grounds it is mixed
+// over (a white gloss over red turns pink part of the way): those cuts are added to the
+// others.
+using BandKey = std::array<long long, 7>;
 constexpr int fineStep = 24, opacitySteps = 8;
 // Translucent bands multiply the pieces of all that is painted over them later: past this
 // many fine bands a gradient is cut by class alone.
 constexpr size_t mostFineBands = 16;
 
-BandKey keyAt(const Gradient& gradient, double t, const InkRules& rules, bool fine) {
+// What a band is keyed by: the ink rules and whether it is fine; or, with grounds, only
+// whether it shows red over each of them.
+struct BandRules {
+    const InkRules& ink;
+    bool fine;
+    const std::vector<Tint>* grounds = nullptr;
+};
+
+BandKey keyAt(const Gradient& gradient, double t, const BandRules& rules) {
     Paint paint = gradientPaintAt(gradient, t);
-    int overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules));
-    BandKey key{static_cast<int>(inkOf(paint, rules)), overBlack, 0, 0, 0, 0};
-    if (fine) {
+    if (rules.grounds != nullptr) {
+        long long redOver = 0;
+        for (size_t i = 0; i < rules.grounds->size(); ++i) {
+            Ink seen = inkOfSeen(paint, seenOver(paint, (*rules.grounds)[i]), rules.ink);
+            redOver |= static_cast<long long>(seen == Ink::red) << i;
+        }
+        return {0, 0, 0, 0, 0, 0, redOver};
+    }
+    int overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules.ink));
+    BandKey key{static_cast<int>(inkOf(paint, rules.ink)), overBlack, 0, 0, 0, 0, 0};
+    if (rules.fine) {
         key = {key[0],
                key[1],
                paint.colour.r / fineStep,
                paint.colour.g / fineStep,
                paint.colour.b / fineStep,
-               static_cast<int>(paint.opacity * opacitySteps)};
+               static_cast<int>(paint.opacity * opacitySteps),
+               0};
     }
     return key;
 }
 
 // 0, each place in between where the key changes, and 1.
-std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, bool fine) {
+std::vector<double> bandCuts(const Gradient& gradient, const BandRules& rules) {
     std::vector<double> ts;
     for (int i = 0; i <= samples; ++i) {
         ts.push_back(static_cast<double>(i) / samples);
@@ -63,16 +82,16 @@ std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, bo
     std::sort(ts.begin(), ts.end());
     ts.erase(std::unique(ts.begin(), ts.end()), ts.end());
     std::vector<double> cuts{0};
-    BandKey last = keyAt(gradient, 0, rules, fine);
+    BandKey last = keyAt(gradient, 0, rules);
     for (size_t i = 1; i < ts.size(); ++i) {
-        BandKey next = keyAt(gradient, ts[i], rules, fine);
+        BandKey next = keyAt(gradient, ts[i], rules);
         if (next == last) {
             continue;
         }
         double low = ts[i - 1], high = ts[i];
         for (int step = 0; step < 40 && high - low > 1e-12; ++step) {
             double middle = (low + high) / 2;
-            (keyAt(gradient, middle, rules, fine) == last ? low : high) = middle;
+            (keyAt(gradient, middle, rules) == last ? low : high) = middle;
         }
         cuts.push_back(high);
         last = next;
@@ -89,6 +108,19 @@ std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, bo
         cuts = std::move(kept);
     }
     return cuts;
+}
+
+// The cuts of base and those within extra (0 and 1 at its ends) apart from them.
+std::vector<double> withCuts(std::vector<double> base, const std::vector<double>& extra) {
+    for (size_t i = 1; i + 1 < extra.size(); ++i) {
+        auto at = std::lower_bound(base.begin(), base.end(), extra[i]);
+        bool near = (at != base.end() && *at - extra[i] < 1e-9) ||
+                    (at != base.begin() && extra[i] - *(at - 1) < 1e-9);
+        if (!near) {
+            base.insert(at, extra[i]);
+        }
+    }
+    return base;
 }
 
 // Where a gradient's bands change: fine, as bandCuts gives them, and by class alone, for
@@ -264,17 +296,23 @@ Paint gradientPaintAt(const Gradient& gradient, double t) {
 
 std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
                                         const IntRect& extent, double tolerance,
-                                        const InkRules& rules, bool fine, bool* repeated) {
+                                        const InkRules& rules, bool fine,
+                                        const std::vector<Tint>& grounds, bool* repeated) {
     const Gradient& g = *paint.gradient;
     *repeated = true;
     if (g.stops.empty()) {
         return {};
     }
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
-    Cuts cuts{bandCuts(g, rules, fine), {}};
+    std::vector<Tint> kept(grounds.begin(),
+                           grounds.begin() + std::min(grounds.size(), mostGrounds));
+    BandRules fineRules{rules, fine}, classRules{rules, false}, groundRules{rules, false, &kept};
+    Cuts cuts{bandCuts(g, fineRules), {}};
     if (cuts.fine.size() > mostFineBands + 1) { // many colours (a rainbow): classes alone
-        cuts.fine = bandCuts(g, rules, false);
+        cuts.fine = bandCuts(g, classRules);
     }
+    std::vector<double> red = kept.empty() ? std::vector<double>{} : bandCuts(g, groundRules);
+    cuts.fine = withCuts(cuts.fine, red);
     Matrix space = composeMatrix(toGrid, g.transform), back;
     bool degenerate = g.radial ? !(g.r > 0) : g.x1 == g.x2 && g.y1 == g.y2;
     if (degenerate || !invertMatrix(space, &back)) { // the last stop's colour, as SVG says
@@ -284,7 +322,7 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
         return {{gradientPaintAt(g, 0.5), {boxPath(box)}}};
     }
     if (g.spread != Spread::pad) {
-        cuts.classes = fine ? bandCuts(g, rules, false) : cuts.fine;
+        cuts.classes = fine ? withCuts(bandCuts(g, classRules), red) : cuts.fine;
     }
     std::vector<Point> corners = cornersIn(box, back);
     return g.radial ? radialBands(g, cuts, space, box, corners, tolerance, repeated)

@@ -17,15 +17,21 @@ struct GradientBand {
     ClipperLib::Paths area;
 };
 
+// Past this many of the grounds a translucent gradient is mixed over, the rest are left out
+// of where its bands change.
+constexpr size_t mostGrounds = 48;
+
 // The bands of paint's gradient that cover extent (a box on the grid), toGrid mapping the
 // painted shape's user space to the grid, circles within tolerance grid units. Each band
-// keeps one class; fine (for drawings with translucent paint) also keeps its colour and
-// opacity within a few steps, as what shows through translucent paint depends on them.
+// keeps one class, and shows red or not over each of grounds (the tints it is mixed over);
+// fine (for drawings with translucent paint) also keeps its colour and opacity within a few
+// steps, as what shows through translucent paint depends on them.
 // repeated is set false when a reflected or repeated gradient needed too many bands and
 // was padded.
 std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
                                         const ClipperLib::IntRect& extent, double tolerance,
-                                        const InkRules& rules, bool fine, bool* repeated);
+                                        const InkRules& rules, bool fine,
+                                        const std::vector<Tint>& grounds, bool* repeated);
 
 // The paint at parameter t of a gradient with stops, padded past its ends.
 Paint gradientPaintAt(const Gradient& gradient, double t);

@@ -112,54 +112,70 @@ size_t positionOf(const std::vector<int>& polygon, int vertex) {
     return std::find(polygon.begin(), polygon.end(), vertex) - polygon.begin();
 }
 
-// Hertel-Mehlhorn on one region's triangles.
-std::vector<std::vector<int>> mergeTriangles(const Tessellation& tess) {
+// Twice the area of a polygon of the tessellation's vertices.
+double twiceAreaOf(const Tessellation& tess, const std::vector<int>& polygon) {
+    double sum = 0;
+    for (size_t i = 0; i < polygon.size(); ++i) {
+        const IntPoint &p = tess.vertices[polygon[i]],
+                       &q = tess.vertices[polygon[(i + 1) % polygon.size()]];
+        sum += double(p.X) * double(q.Y) - double(q.X) * double(p.Y);
+    }
+    return sum;
+}
+
+// A region's triangles, counter-clockwise, as polygons being merged: which polygon owns each
+// directed edge, the inner edges, and which polygon each merged one went into.
+struct Merging {
+    const Tessellation& tess;
     std::vector<std::vector<int>> polygons;
-    std::map<std::pair<int, int>, int> edgeOwner; // directed edge -> triangle
-    for (const auto& t : tess.triangles) {
-        const IntPoint &a = tess.vertices[t[0]], &b = tess.vertices[t[1]], &c = tess.vertices[t[2]];
-        std::vector<int> polygon(t.begin(), t.end());
-        if ((b.X - a.X) * (c.Y - a.Y) - (b.Y - a.Y) * (c.X - a.X) < 0) {
-            std::reverse(polygon.begin(), polygon.end());
-        }
-        for (int i = 0; i < 3; ++i) {
-            edgeOwner[{polygon[i], polygon[(i + 1) % 3]}] = static_cast<int>(polygons.size());
-        }
-        polygons.push_back(std::move(polygon));
-    }
+    std::map<std::pair<int, int>, int> edgeOwner;
     std::vector<std::pair<int, int>> diagonals;
-    for (const auto& edge : edgeOwner) {
-        if (edge.first.first < edge.first.second &&
-            edgeOwner.count({edge.first.second, edge.first.first})) {
-            diagonals.push_back(edge.first);
+    std::vector<int> parent;
+
+    explicit Merging(const Tessellation& t) : tess(t) {
+        for (const auto& tri : tess.triangles) {
+            const IntPoint &a = tess.vertices[tri[0]], &b = tess.vertices[tri[1]],
+                           &c = tess.vertices[tri[2]];
+            std::vector<int> polygon(tri.begin(), tri.end());
+            if ((b.X - a.X) * (c.Y - a.Y) - (b.Y - a.Y) * (c.X - a.X) < 0) {
+                std::reverse(polygon.begin(), polygon.end());
+            }
+            for (int i = 0; i < 3; ++i) {
+                edgeOwner[{polygon[i], polygon[(i + 1) % 3]}] = static_cast<int>(polygons.size());
+            }
+            polygons.push_back(std::move(polygon));
         }
+        for (const auto& edge : edgeOwner) {
+            if (edge.first.first < edge.first.second &&
+                edgeOwner.count({edge.first.second, edge.first.first})) {
+                diagonals.push_back(edge.first);
+            }
+        }
+        parent.resize(polygons.size());
+        std::iota(parent.begin(), parent.end(), 0);
     }
-    auto length = [&](const std::pair<int, int>& e) {
-        const IntPoint &p = tess.vertices[e.first], &q = tess.vertices[e.second];
-        return double(p.X - q.X) * double(p.X - q.X) + double(p.Y - q.Y) * double(p.Y - q.Y);
-    };
-    std::stable_sort(diagonals.begin(), diagonals.end(),
-                     [&](const auto& a, const auto& b) { return length(a) > length(b); });
-    std::vector<int> parent(polygons.size());
-    std::iota(parent.begin(), parent.end(), 0);
-    auto root = [&](int i) {
+
+    int root(int i) {
         while (parent[i] != i) {
             i = parent[i] = parent[parent[i]];
         }
         return i;
-    };
-    for (const auto& d : diagonals) {
+    }
+
+    // The convex polygon the two sides of diagonal d make, or nothing when they are one
+    // polygon already or their union is not convex.
+    std::vector<int> mergedAt(const std::pair<int, int>& d) {
         int u = d.first, v = d.second;
         int a = root(edgeOwner[{u, v}]), b = root(edgeOwner[{v, u}]);
         if (a == b) {
-            continue;
+            return {};
         }
-        std::vector<int>&pa = polygons[a], &pb = polygons[b];
+        const std::vector<int>&pa = polygons[a], &pb = polygons[b];
         size_t n = pa.size(), m = pb.size();
         size_t iu = positionOf(pa, u), jv = positionOf(pb, v);
         // pa runs ... u, v ...; pb runs ... v, u ...
         if (iu == n || pa[(iu + 1) % n] != v || jv == m || pb[(jv + 1) % m] != u) {
-            continue;
+            return {};
         }
         auto at = [&](const std::vector<int>& p, size_t i) {
             return tess.vertices[p[i % p.size()]];
@@ -167,7 +183,7 @@ std::vector<std::vector<int>> mergeTriangles(const Tessellation& tess) {
         size_t iv = (iu + 1) % n, ju = (jv + 1) % m;
         if (!convexAt(at(pa, iu + n - 1), tess.vertices[u], at(pb, ju + 1)) ||
             !convexAt(at(pb, jv + m - 1), tess.vertices[v], at(pa, iv + 1))) {
-            continue;
+            return {};
         }
         std::vector<int> merged;
         for (size_t k = 0; k < n; ++k) {
@@ -176,17 +192,68 @@ std::vector<std::vector<int>> mergeTriangles(const Tessellation& tess) {
         for (size_t k = 1; k + 1 < m; ++k) {
             merged.push_back(pb[(ju + k) % m]); // after u, up to before v
         }
-        pa = std::move(merged);
-        pb.clear();
+        return merged;
+    }
+
+    void apply(const std::pair<int, int>& d, std::vector<int> merged) {
+        int a = root(edgeOwner[{d.first, d.second}]), b = root(edgeOwner[{d.second, d.first}]);
+        polygons[a] = std::move(merged);
+        polygons[b].clear();
         parent[b] = a;
     }
-    std::vector<std::vector<int>> result;
-    for (size_t i = 0; i < polygons.size(); ++i) {
-        if (root(static_cast<int>(i)) == static_cast<int>(i)) {
-            result.push_back(std::move(polygons[i]));
+
+    std::vector<std::vector<int>> result() {
+        std::vector<std::vector<int>> kept;
+        for (size_t i = 0; i < polygons.size(); ++i) {
+            if (root(static_cast<int>(i)) == static_cast<int>(i)) {
+                kept.push_back(std::move(polygons[i]));
+            }
+        }
+        return kept;
+    }
+};
+
+// Hertel-Mehlhorn on one region's triangles.
+std::vector<std::vector<int>> mergeTriangles(const Tessellation& tess) {
+    Merging merging(tess);
+    auto length = [&](const std::pair<int, int>& e) {
+        const IntPoint &p = tess.vertices[e.first], &q = tess.vertices[e.second];
+        return double(p.X - q.X) * double(p.X - q.X) + double(p.Y - q.Y) * double(p.Y - q.Y);
+    };
+    std::stable_sort(merging.diagonals.begin(), merging.diagonals.end(),
+                     [&](const auto& a, const auto& b) { return length(a) > length(b); });
+    for (const auto& d : merging.diagonals) {
+        std::vector<int> merged = merging.mergedAt(d);
+        if (!merged.empty()) {
+            merging.apply(d, std::move(merged));
         }
     }
-    return result;
+    return merging.result();
+}
+
+// Past this many triangles a red region is merged longest edge first alone.
+constexpr size_t mostGrowingTriangles = 400;
+
+// The same triangles merged where the merge makes the largest polygon, again and again: fewer
+// and smaller leftovers, so that the few pieces that can be red cover more of a red region.
+std::vector<std::vector<int>> growLargest(const Tessellation& tess) {
+    Merging merging(tess);
+    for (;;) {
+        double best = 0;
+        size_t chosen = 0;
+        std::vector<int> bestMerged;
+        for (size_t i = 0; i < merging.diagonals.size(); ++i) {
+            std::vector<int> merged = merging.mergedAt(merging.diagonals[i]);
+            double area = merged.empty() ? 0 : twiceAreaOf(tess, merged);
+            if (area > best) {
+                best = area, chosen = i, bestMerged = std::move(merged);
+            }
+        }
+        if (bestMerged.empty()) {
+            return merging.result();
+        }
+        merging.apply(merging.diagonals[chosen], std::move(bestMerged));
+    }
 }
 
 // Drops vertices that every piece holding them goes straight through: no neighbour needs them.
@@ -407,6 +474,48 @@ void separateOverlaps(std::vector<Piece>* pieces) {
 
 } // namespace
 
+namespace {
+
+// The largest redSections areas of the polygons, largest first, zeros past the last.
+std::array<double, 3> largestAreas(const Tessellation& tess,
+                                   const std::vector<std::vector<int>>& polygons) {
+    std::vector<double> areas;
+    for (const std::vector<int>& polygon : polygons) {
+        areas.push_back(twiceAreaOf(tess, polygon));
+    }
+    std::sort(areas.begin(), areas.end(), std::greater<double>());
+    areas.resize(std::max<size_t>(areas.size(), 3));
+    return {areas[0], areas[1], areas[2]};
+}
+
+size_t cornersOf(const std::vector<std::vector<int>>& polygons) {
+    size_t count = 0;
+    for (const std::vector<int>& polygon : polygons) {
+        count += polygon.size();
+    }
+    return count;
+}
+
+// A region merged longest edge first; a red one merged largest first instead when that makes
+// each of its three largest pieces at least as large, one larger, with no more corners: only
+// three pieces can be red, so these decide how much of the red stays red.
+std::vector<std::vector<int>> mergeRegion(const Tessellation& tess, Ink ink) {
+    std::vector<std::vector<int>> merged = mergeTriangles(tess);
+    if (ink != Ink::red || merged.size() <= 1 || tess.triangles.size() > mostGrowingTriangles) {
+        return merged;
+    }
+    std::vector<std::vector<int>> grown = growLargest(tess);
+    std::array<double, 3> before = largestAreas(tess, merged), after = largestAreas(tess, grown);
+    bool noSmaller = true, larger = false;
+    for (size_t i = 0; i < before.size(); ++i) {
+        noSmaller = noSmaller && after[i] >= before[i];
+        larger = larger || after[i] > before[i];
+    }
+    return noSmaller && larger && cornersOf(grown) <= cornersOf(merged) ? grown : merged;
+}
+
+} // namespace
+
 ConvexPieces convexPieces(const std::vector<Region>& regions) {
     ConvexPieces made;
     for (const Region& region : regions) {
@@ -416,7 +525,7 @@ ConvexPieces convexPieces(const std::vector<Region>& regions) {
             continue;
         }
         made.triangles += static_cast<int>(tess.triangles.size());
-        for (const std::vector<int>& polygon : mergeTriangles(tess)) {
+        for (const std::vector<int>& polygon : mergeRegion(tess, region.ink)) {
             Piece piece{region.part, region.ink, {}, 0};
             for (int index : polygon) {
                 piece.points.push_back(tess.vertices[index]);

@@ -199,35 +199,58 @@ void paintSolid(Painting& painting, int part, const Paint& paint, Paths area) {
     }
 }
 
+// The tints of the layers under an area, each once, for a translucent gradient to be cut where
+// it turns red or not over one of them.
+std::vector<Tint> groundsOf(const std::vector<Layer>& layers, const std::vector<Beneath>& under) {
+    std::vector<Tint> grounds;
+    for (const Beneath& entry : under) {
+        if (entry.below < 0) {
+            continue;
+        }
+        const Tint& tint = layers[entry.below].tint;
+        if (std::none_of(grounds.begin(), grounds.end(),
+                         [&](const Tint& t) { return sameLevels(t, tint); })) {
+            grounds.push_back(tint);
+        }
+    }
+    return grounds;
+}
+
 // Paints a fill or a stroke: a gradient band by band, each band a solid paint. What lies
-// under the area is found once for all its translucent bands.
+// under the area is found once for all its translucent bands, again only when an opaque band
+// was painted before the first of them.
 void paintArea(Painting& painting, int part, const Shape& shape, const Paint& paint, Paths area,
                const Matrix& m, Tracing& tracing) {
     if (!paint.gradient) {
         paintSolid(painting, part, paint, std::move(area));
         return;
     }
+    std::vector<Beneath> under;
+    bool found = painting.mixing && translucent(paint), used = false;
+    if (found) {
+        under = beneath(painting.painted, area);
+    }
     bool repeated = true;
     std::vector<GradientBand> bands =
         gradientBands(paint, m, boxOf(area), tracing.flattening.tolerance, painting.ink,
-                      painting.mixing, &repeated);
+                      painting.mixing, groundsOf(painting.painted, under), &repeated);
     if (!repeated) {
         tracing.notes->push_back(shapeName(shape) + " has a gradient repeating into more than " +
                                  std::to_string(mostGradientBands) + " bands: painted as padded");
     }
-    std::vector<Beneath> under;
-    bool found = false;
     for (GradientBand& band : bands) {
         if (band.area.empty()) { // a ring too thin for the grid
             continue;
         }
         if (!translucent(band.paint)) {
             paintSolid(painting, part, band.paint, combine(ctIntersection, area, band.area));
+            found = found && (used || inkOf(band.paint, painting.ink) == Ink::none);
         } else if (inkOf(band.paint, painting.ink) != Ink::none) {
             if (!found) {
                 under = beneath(painting.painted, area);
                 found = true;
             }
+            used = true;
             addLayers(painting, mixedOver(painting.painted, under, part, band.paint, painting.ink,
                                           &band.area));
         }
