@@ -3,6 +3,7 @@
 // gradient's vector, or the ring between two of a radial gradient's circles.
 #include "gradient.h"
 
+#include "clip.h"
 #include "flatten.h"
 #include "polygons.h"
 
@@ -33,11 +34,18 @@ constexpr int fineStep = 24, opacitySteps = 8;
 // many fine bands a gradient is cut by class alone.
 constexpr size_t mostFineBands = 16;
 
-BandKey keyAt(const Gradient& gradient, double t, const InkRules& rules, bool fine) {
+// How bands are told apart: by class, by class and colour (fine), or by what they do in a
+// mask.
+enum class Keying { classes, fine, mask };
+
+BandKey keyAt(const Gradient& gradient, double t, const InkRules& rules, Keying keying) {
     Paint paint = gradientPaintAt(gradient, t);
+    if (keying == Keying::mask) {
+        return {static_cast<int>(maskEffect(paint)), 0, 0, 0, 0, 0};
+    }
     int overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules));
     BandKey key{static_cast<int>(inkOf(paint, rules)), overBlack, 0, 0, 0, 0};
-    if (fine) {
+    if (keying == Keying::fine) {
         key = {key[0],
                key[1],
                paint.colour.r / fineStep,
@@ -49,7 +57,7 @@ BandKey keyAt(const Gradient& gradient, double t, const InkRules& rules, bool fi
 }
 
 // 0, each place in between where the key changes, and 1.
-std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, bool fine) {
+std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, Keying keying) {
     std::vector<double> ts;
     for (int i = 0; i <= samples; ++i) {
         ts.push_back(static_cast<double>(i) / samples);
@@ -63,16 +71,16 @@ std::vector<double> bandCuts(const Gradient& gradient, const InkRules& rules, bo
     std::sort(ts.begin(), ts.end());
     ts.erase(std::unique(ts.begin(), ts.end()), ts.end());
     std::vector<double> cuts{0};
-    BandKey last = keyAt(gradient, 0, rules, fine);
+    BandKey last = keyAt(gradient, 0, rules, keying);
     for (size_t i = 1; i < ts.size(); ++i) {
-        BandKey next = keyAt(gradient, ts[i], rules, fine);
+        BandKey next = keyAt(gradient, ts[i], rules, keying);
         if (next == last) {
             continue;
         }
         double low = ts[i - 1], high = ts[i];
         for (int step = 0; step < 40 && high - low > 1e-12; ++step) {
             double middle = (low + high) / 2;
-            (keyAt(gradient, middle, rules, fine) == last ? low : high) = middle;
+            (keyAt(gradient, middle, rules, keying) == last ? low : high) = middle;
         }
         cuts.push_back(high);
         last = next;
@@ -262,18 +270,20 @@ Paint gradientPaintAt(const Gradient& gradient, double t) {
     return paint;
 }
 
-std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
-                                        const IntRect& extent, double tolerance,
-                                        const InkRules& rules, bool fine, bool* repeated) {
+namespace {
+
+std::vector<GradientBand> bandsBy(const Paint& paint, const Matrix& toGrid,
+                                  const IntRect& extent, double tolerance, const InkRules& rules,
+                                  Keying keying, bool* repeated) {
     const Gradient& g = *paint.gradient;
     *repeated = true;
     if (g.stops.empty()) {
         return {};
     }
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
-    Cuts cuts{bandCuts(g, rules, fine), {}};
-    if (cuts.fine.size() > mostFineBands + 1) { // many colours (a rainbow): classes alone
-        cuts.fine = bandCuts(g, rules, false);
+    Cuts cuts{bandCuts(g, rules, keying), {}};
+    if (keying == Keying::fine && cuts.fine.size() > mostFineBands + 1) {
+        cuts.fine = bandCuts(g, rules, Keying::classes); // many colours (a rainbow)
     }
     Matrix space = composeMatrix(toGrid, g.transform), back;
     bool degenerate = g.radial ? !(g.r > 0) : g.x1 == g.x2 && g.y1 == g.y2;
@@ -284,9 +294,24 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
         return {{gradientPaintAt(g, 0.5), {boxPath(box)}}};
     }
     if (g.spread != Spread::pad) {
-        cuts.classes = fine ? bandCuts(g, rules, false) : cuts.fine;
+        cuts.classes =
+            keying == Keying::fine ? bandCuts(g, rules, Keying::classes) : cuts.fine;
     }
     std::vector<Point> corners = cornersIn(box, back);
     return g.radial ? radialBands(g, cuts, space, box, corners, tolerance, repeated)
                     : linearBands(g, cuts, space, corners, repeated);
+}
+
+} // namespace
+
+std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
+                                        const IntRect& extent, double tolerance,
+                                        const InkRules& rules, bool fine, bool* repeated) {
+    return bandsBy(paint, toGrid, extent, tolerance, rules, fine ? Keying::fine : Keying::classes,
+                   repeated);
+}
+
+std::vector<GradientBand> maskBands(const Paint& paint, const Matrix& toGrid,
+                                    const IntRect& extent, double tolerance, bool* repeated) {
+    return bandsBy(paint, toGrid, extent, tolerance, {}, Keying::mask, repeated);
 }

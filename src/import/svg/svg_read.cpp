@@ -45,6 +45,7 @@ struct ReadState {
     const std::map<std::string, xmlNode*>* sources; // clip paths, masks, markers by id
     int nesting = 0;
     bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
+    int groups = 0;        // elements of opacity below 1 that drew something
 };
 
 // A note on the element being read, said once.
@@ -120,7 +121,7 @@ class Context : public TransformReader {
 
     Context(Context& parent, xmlNode* const& node)
         : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
-          opacity(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
+          opacity(parent.opacity), inherited(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
           disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()),
           text(parent.text), looks(parent.looks) {
         long number = xmlGetLineNo(node);
@@ -136,6 +137,12 @@ class Context : public TransformReader {
     void on_exit_element() {
         if (node == nullptr || state.drawing.shapes.size() == firstShape) {
             return;
+        }
+        if (opacity < inherited) { // the element shows as a whole, made translucent
+            ++state.groups;
+            for (size_t i = firstShape; i < state.drawing.shapes.size(); ++i) {
+                state.drawing.shapes[i].group = state.groups;
+            }
         }
         if (viewportClip) {
             clipTo(rectangleClip(viewport, viewportMatrix));
@@ -231,6 +238,7 @@ class Context : public TransformReader {
     ReadState& state;
     Style style;
     double opacity = 1;
+    double inherited = 1; // the parent's opacity
     LengthFactory lengths;
     Point viewportSize{100, 100}; // what user-space percentages refer to
     bool disabled = false;
@@ -301,12 +309,21 @@ void Context::clipBy(const std::string& id, bool mask) {
     }
     Matrix content;
     std::vector<Shape>& shapes = state.drawing.shapes;
+    Box box;
+    Matrix m;
+    if (mask && !maskRectangle(clip, shapes, firstShape, matrix, viewportSize, &box, &m)) {
+        shapes.resize(firstShape);
+        return;
+    }
     if (!contentMatrix(clip, mask ? "maskContentUnits" : "clipPathUnits", shapes, firstShape,
                        matrix, &content)) {
         shapes.resize(firstShape); // an empty box clips everything away
         return;
     }
     std::vector<Shape> parts = readSource(clip, content, state, !mask);
+    if (mask) {
+        clipTo(rectangleClip(box, m));
+    }
     clipTo(mask ? maskClip(std::move(parts)) : clipPathClip(std::move(parts)));
 }
 
@@ -472,6 +489,7 @@ void Context::addPainted(std::vector<Subpath> subpaths, const Look& look) {
     shape.lineCap = style.lineCap;
     shape.miterLimit = style.miterLimit;
     shape.line = look.line;
+    shape.groupOpacity = look.opacity;
     double diagonal = std::hypot(look.viewportSize.x, look.viewportSize.y) / std::sqrt(2.0);
     std::vector<double> dashes =
         shape.stroke.set ? dashPattern(style.dashArray, diagonal) : std::vector<double>{};
@@ -692,11 +710,13 @@ std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer
     inner.root = false;
     inner.nesting = outer.nesting + 1;
     inner.clipping = clipping;
+    inner.groups = outer.groups;
     Context context(inner, source);
     context.matrix = m;
     Traversal::load_expected_element(source, context, tag::element::g());
     context.on_exit_element();
     outer.segments = inner.segments;
+    outer.groups = inner.groups;
     for (const std::string& note : inner.drawing.notes) {
         std::vector<std::string>& notes = outer.drawing.notes;
         if (std::find(notes.begin(), notes.end(), note) == notes.end()) {
