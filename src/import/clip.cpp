@@ -55,8 +55,7 @@ const Paths& ClipAreas::areaOfClip(const Clip& clip) {
         bool repeated = true;
         for (const GradientBand& band :
              maskBands(paint, m, boxOf(piece), tracing.flattening.tolerance, &repeated)) {
-            applyEffect(&area, maskEffect(band.paint),
-                        combine(ctIntersection, piece, band.area));
+            applyEffect(&area, maskEffect(band.paint), combine(ctIntersection, piece, band.area));
         }
     }
     return made.emplace(&clip, std::move(area)).first->second;

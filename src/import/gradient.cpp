@@ -272,9 +272,9 @@ Paint gradientPaintAt(const Gradient& gradient, double t) {
 
 namespace {
 
-std::vector<GradientBand> bandsBy(const Paint& paint, const Matrix& toGrid,
-                                  const IntRect& extent, double tolerance, const InkRules& rules,
-                                  Keying keying, bool* repeated) {
+std::vector<GradientBand> bandsBy(const Paint& paint, const Matrix& toGrid, const IntRect& extent,
+                                  double tolerance, const InkRules& rules, Keying keying,
+                                  bool* repeated) {
     const Gradient& g = *paint.gradient;
     *repeated = true;
     if (g.stops.empty()) {
@@ -294,8 +294,7 @@ std::vector<GradientBand> bandsBy(const Paint& paint, const Matrix& toGrid,
         return {{gradientPaintAt(g, 0.5), {boxPath(box)}}};
     }
     if (g.spread != Spread::pad) {
-        cuts.classes =
-            keying == Keying::fine ? bandCuts(g, rules, Keying::classes) : cuts.fine;
+        cuts.classes = keying == Keying::fine ? bandCuts(g, rules, Keying::classes) : cuts.fine;
     }
     std::vector<Point> corners = cornersIn(box, back);
     return g.radial ? radialBands(g, cuts, space, box, corners, tolerance, repeated)
@@ -311,7 +310,7 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
                    repeated);
 }
 
-std::vector<GradientBand> maskBands(const Paint& paint, const Matrix& toGrid,
-                                    const IntRect& extent, double tolerance, bool* repeated) {
+std::vector<GradientBand> maskBands(const Paint& paint, const Matrix& toGrid, const IntRect& extent,
+                                    double tolerance, bool* repeated) {
     return bandsBy(paint, toGrid, extent, tolerance, {}, Keying::mask, repeated);
 }

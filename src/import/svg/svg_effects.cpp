@@ -97,8 +97,8 @@ bool maskRectangle(xmlNode* mask, const std::vector<Shape>& shapes, size_t first
             !(bounds.x1 > bounds.x0) || !(bounds.y1 > bounds.y0)) {
             return false;
         }
-        *m = composeMatrix(user, {bounds.x1 - bounds.x0, 0, 0, bounds.y1 - bounds.y0, bounds.x0,
-                                  bounds.y0});
+        *m = composeMatrix(
+            user, {bounds.x1 - bounds.x0, 0, 0, bounds.y1 - bounds.y0, bounds.x0, bounds.y0});
         whole = {1, 1};
     }
     double x = maskLength(mask, "x", whole.x, -0.1 * whole.x);

@@ -57,9 +57,9 @@ class Context : public TransformReader {
 
     Context(Context& parent, xmlNode* const& node)
         : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
-          opacity(parent.opacity), inherited(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
-          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()),
-          text(parent.text) {
+          opacity(parent.opacity), inherited(parent.opacity), lengths(parent.lengths),
+          viewportSize(parent.viewportSize), disabled(parent.disabled), node(node),
+          firstShape(state.drawing.shapes.size()), text(parent.text) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
