@@ -199,8 +199,11 @@ TEST(Import, RefusesBrokenInputWithOneLine) {
 }
 
 // Clip paths (their own transform, the element's transform, bounding-box units, clip-rule,
-// on shapes and groups), nested viewports and masks by their coverage, each beside a red
-// 10 by 10 square: the dark area written stands to it as the drawing's does.
+// on shapes and groups), nested viewports, masks by their coverage (their rectangle in
+// either units, content in bounding-box units or transformed, a dark shape over white, black
+// by default, a gradient, opacity, a mask within a mask) and opacity on a group or shape as
+// a whole, each beside a red 10 by 10 square: the dark area written stands to it as the
+// drawing's does.
 TEST(Import, ClipsViewportsAndMasksCutWhatShows) {
     const std::pair<const char*, double> cases[] = {
         {R"svg(<clipPath id="c" transform="translate(20 0)"><path d="M0 0h20v20z"/></clipPath>
@@ -225,6 +228,43 @@ TEST(Import, ClipsViewportsAndMasksCutWhatShows) {
             <rect x="30" y="10" width="10" height="10" fill="#fff" fill-opacity="0.4"/></mask>
             <rect x="20" width="20" height="20" mask="url(#m)"/>)svg",
          200},
+        // The stroke reaches 5 past the box; the mask's rectangle, 10% of it (2).
+        {R"svg(<mask id="m"><rect x="-50" y="-50" width="200" height="200" fill="#fff"/></mask>
+            <rect x="30" y="10" width="20" height="20" stroke="#000" stroke-width="10"
+            mask="url(#m)"/>)svg",
+         24 * 24},
+        {R"svg(<mask id="m" maskUnits="userSpaceOnUse" x="20" width="10" height="100">
+            <rect width="100" height="100" fill="#fff"/></mask>
+            <rect x="20" width="20" height="20" mask="url(#m)"/>)svg",
+         200},
+        {R"svg(<mask id="m" maskContentUnits="objectBoundingBox">
+            <rect transform="scale(0.5 1)" width="1" height="1" fill="#fff"/></mask>
+            <rect transform="translate(20 0) scale(2)" width="10" height="10" mask="url(#m)"/>
+            )svg",
+         200},
+        {R"svg(<mask id="m" maskUnits="userSpaceOnUse"><rect width="100" height="100"
+            fill="#fff"/><rect x="10" width="10" height="20"/></mask>
+            <g transform="translate(10 0)" mask="url(#m)"><rect x="10" width="20" height="20"/>
+            </g>)svg",
+         200},
+        {R"svg(<linearGradient id="g"><stop offset="0" stop-color="#fff"/>
+            <stop offset="1" stop-color="#000"/></linearGradient>
+            <mask id="m" maskContentUnits="objectBoundingBox"><rect width="1" height="1"
+            fill="url(#g)"/></mask><rect x="20" width="20" height="20" mask="url(#m)"/>)svg",
+         200},
+        {R"svg(<mask id="i"><rect x="20" width="10" height="20" fill="#fff"/></mask>
+            <mask id="m"><rect x="20" width="20" height="20" fill="#fff" mask="url(#i)"/>
+            <rect x="20" y="10" width="20" height="10" fill="#fff" opacity="0.4"/></mask>
+            <rect x="20" width="20" height="20" mask="url(#m)"/>)svg",
+         200},
+        // White over black within a half-opaque group is white over the background; so is a
+        // white stroke over its own black fill.
+        {R"svg(<g opacity="0.5"><rect x="20" width="20" height="20"/>
+            <rect x="30" width="10" height="20" fill="#fff"/></g>)svg",
+         200},
+        {R"svg(<rect x="25" y="5" width="10" height="10" stroke="#fff" stroke-width="4"
+            opacity="0.5"/>)svg",
+         36},
     };
     for (const auto& [body, dark] : cases) {
         Imported run =

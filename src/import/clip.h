@@ -7,6 +7,16 @@
 
 #include <map>
 
+// A mask counts where its luminance times its alpha is at least this: the mask becomes a
+// clip by its coverage, as the logo has no partial cover.
+constexpr double maskThreshold = 0.5;
+
+// What a paint in a mask does to the mask's coverage: a luminance times alpha that reaches
+// the threshold adds its area; one dark and opaque enough to bring white below it takes its
+// area away; any other changes nothing.
+enum class MaskEffect { none, adds, takes };
+MaskEffect maskEffect(const Paint& paint);
+
 // Cuts areas to the clips of their shapes, making each clip's area once however many
 // shapes it cuts. grid takes the drawing's space to the grid; the clips' own shapes are
 // traced as tracing says.

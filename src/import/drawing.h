@@ -87,14 +87,23 @@ struct Shape {
     int line = 0; // where the element stands in its source, for messages
     // Clip paths, masks and nested viewports: the shape shows only inside every one.
     std::vector<std::shared_ptr<const Clip>> clips;
+    // Drawn within an element of opacity below 1, which shows as a whole: group names the
+    // outermost such element (0: none), and the shapes it drew follow one another. Where a
+    // later shape of the group paints over this one, opaque within it, this one does not
+    // show through. Paint opacities include groupOpacity, that of the group and of those
+    // within it.
+    int group = 0;
+    double groupOpacity = 1;
 };
 
 // One shape of a clip: its fill (or its stroke) added to the clip's area or, a dark part of
-// a mask, taken from it.
+// a mask, taken from it; graded, a mask's gradient: each band of it adds, takes or leaves
+// as its own luminance and alpha say.
 struct ClipPart {
     Shape shape;
     bool stroke;
     bool subtract;
+    bool graded = false;
 };
 
 // An area in the drawing's space: its parts in order.

@@ -3,6 +3,7 @@
 // gradient's vector, or the ring between two of a radial gradient's circles.
 #include "gradient.h"
 
+#include "clip.h"
 #include "flatten.h"
 #include "polygons.h"
 
@@ -35,11 +36,14 @@ constexpr int fineStep = 24, opacitySteps = 8;
 // many fine bands a gradient is cut by class alone.
 constexpr size_t mostFineBands = 16;
 
-// What a band is keyed by: the ink rules and whether it is fine; or, with grounds, only
-// whether it shows red over each of them.
+// What a band is keyed by: its class over white and over black (fine: its colour and
+// opacity too); with grounds, only whether it shows red over each of them; in a mask, what
+// it does to the mask.
+enum class Keying { classes, fine, mask };
+
 struct BandRules {
     const InkRules& ink;
-    bool fine;
+    Keying keying;
     const std::vector<Tint>* grounds = nullptr;
 };
 
@@ -53,9 +57,12 @@ BandKey keyAt(const Gradient& gradient, double t, const BandRules& rules) {
         }
         return {0, 0, 0, 0, 0, 0, redOver};
     }
+    if (rules.keying == Keying::mask) {
+        return {static_cast<int>(maskEffect(paint)), 0, 0, 0, 0, 0, 0};
+    }
     int overBlack = static_cast<int>(inkOfSeen(paint, seenOver(paint, {0, 0, 0}), rules.ink));
     BandKey key{static_cast<int>(inkOf(paint, rules.ink)), overBlack, 0, 0, 0, 0, 0};
-    if (rules.fine) {
+    if (rules.keying == Keying::fine) {
         key = {key[0],
                key[1],
                paint.colour.r / fineStep,
@@ -294,10 +301,11 @@ Paint gradientPaintAt(const Gradient& gradient, double t) {
     return paint;
 }
 
-std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
-                                        const IntRect& extent, double tolerance,
-                                        const InkRules& rules, bool fine,
-                                        const std::vector<Tint>& grounds, bool* repeated) {
+namespace {
+
+std::vector<GradientBand> bandsBy(const Paint& paint, const Matrix& toGrid, const IntRect& extent,
+                                  double tolerance, const InkRules& rules, Keying keying,
+                                  const std::vector<Tint>& grounds, bool* repeated) {
     const Gradient& g = *paint.gradient;
     *repeated = true;
     if (g.stops.empty()) {
@@ -306,10 +314,11 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
     IntRect box{extent.left - 2, extent.top - 2, extent.right + 2, extent.bottom + 2};
     std::vector<Tint> kept(grounds.begin(),
                            grounds.begin() + std::min(grounds.size(), mostGrounds));
-    BandRules fineRules{rules, fine}, classRules{rules, false}, groundRules{rules, false, &kept};
-    Cuts cuts{bandCuts(g, fineRules), {}};
-    if (cuts.fine.size() > mostFineBands + 1) { // many colours (a rainbow): classes alone
-        cuts.fine = bandCuts(g, classRules);
+    BandRules keyed{rules, keying}, classRules{rules, Keying::classes},
+        groundRules{rules, Keying::classes, &kept};
+    Cuts cuts{bandCuts(g, keyed), {}};
+    if (keying == Keying::fine && cuts.fine.size() > mostFineBands + 1) {
+        cuts.fine = bandCuts(g, classRules); // many colours (a rainbow): classes alone
     }
     std::vector<double> red = kept.empty() ? std::vector<double>{} : bandCuts(g, groundRules);
     cuts.fine = withCuts(cuts.fine, red);
@@ -322,9 +331,24 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
         return {{gradientPaintAt(g, 0.5), {boxPath(box)}}};
     }
     if (g.spread != Spread::pad) {
-        cuts.classes = fine ? withCuts(bandCuts(g, classRules), red) : cuts.fine;
+        cuts.classes = keying == Keying::fine ? withCuts(bandCuts(g, classRules), red) : cuts.fine;
     }
     std::vector<Point> corners = cornersIn(box, back);
     return g.radial ? radialBands(g, cuts, space, box, corners, tolerance, repeated)
                     : linearBands(g, cuts, space, corners, repeated);
+}
+
+} // namespace
+
+std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid,
+                                        const IntRect& extent, double tolerance,
+                                        const InkRules& rules, bool fine,
+                                        const std::vector<Tint>& grounds, bool* repeated) {
+    return bandsBy(paint, toGrid, extent, tolerance, rules, fine ? Keying::fine : Keying::classes,
+                   grounds, repeated);
+}
+
+std::vector<GradientBand> maskBands(const Paint& paint, const Matrix& toGrid, const IntRect& extent,
+                                    double tolerance, bool* repeated) {
+    return bandsBy(paint, toGrid, extent, tolerance, {}, Keying::mask, {}, repeated);
 }

@@ -33,5 +33,11 @@ std::vector<GradientBand> gradientBands(const Paint& paint, const Matrix& toGrid
                                         const InkRules& rules, bool fine,
                                         const std::vector<Tint>& grounds, bool* repeated);
 
+// The same cut by what each band does in a mask (see maskEffect): where it adds to the
+// mask's coverage, takes from it, or leaves it.
+std::vector<GradientBand> maskBands(const Paint& paint, const Matrix& toGrid,
+                                    const ClipperLib::IntRect& extent, double tolerance,
+                                    bool* repeated);
+
 // The paint at parameter t of a gradient with stops, padded past its ends.
 Paint gradientPaintAt(const Gradient& gradient, double t);

@@ -11,6 +11,7 @@
 #include "shape_area.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 using namespace ClipperLib;
@@ -257,12 +258,95 @@ void paintArea(Painting& painting, int part, const Shape& shape, const Paint& pa
     }
 }
 
-// Every fill and stroke as a layer, in painter's order. False when the curves need more
-// points than one painting may hold.
+// Where a drawing's shapes paint on the grid: each fill's or stroke's area, cut to the
+// part's box and to the shape's clips.
+struct Areas {
+    Matrix grid;
+    ClipAreas clips;
+    const Paths* box; // null: the part is not clipped
+    Tracing& tracing;
+
+    Paths of(const Shape& shape, bool stroke) {
+        Paths area = shapeArea(shape, stroke, composeMatrix(grid, shape.transform), tracing);
+        if (tracing.flattened > mostPoints) {
+            return area; // the caller stops
+        }
+        if (box != nullptr) {
+            area = combine(ctIntersection, area, *box);
+        }
+        return clips.cut(std::move(area), shape);
+    }
+};
+
+bool opaqueInGroup(const Paint& paint, double groupOpacity) {
+    double least = nearlyOpaque * std::clamp(groupOpacity, 0.0, 1.0);
+    if (paint.set && paint.gradient) {
+        const std::vector<GradientStop>& stops = paint.gradient->stops;
+        return std::all_of(stops.begin(), stops.end(),
+                           [&](const GradientStop& stop) { return stop.opacity >= least; });
+    }
+    return paint.set && paint.opacity >= least;
+}
+
+// The shapes of one element that shows as a whole, [first, end): what each paints and what
+// the later ones (and its own stroke, over its fill) cover of it opaquely within the group.
+struct GroupRun {
+    size_t first = 0, end = 0;
+    std::vector<std::array<Paths, 2>> areas, covers;
+
+    // What of the shape's fill or stroke shows through the group.
+    Paths shown(size_t shape, bool stroke) const {
+        const Paths& area = areas[shape - first][stroke];
+        const Paths& cover = covers[shape - first][stroke];
+        if (area.empty() || cover.empty() || combine(ctIntersection, area, cover).empty()) {
+            return area; // nothing of it hidden: as painted alone
+        }
+        return combine(ctDifference, area, cover);
+    }
+};
+
+// The run of shapes of shapes[first]'s group. False when the curves overflow.
+bool groupRun(const std::vector<Shape>& shapes, size_t first, const InkRules& ink, Areas& areas,
+              GroupRun* run) {
+    size_t end = first;
+    while (end < shapes.size() && shapes[end].group == shapes[first].group) {
+        ++end;
+    }
+    *run = {first, end, std::vector<std::array<Paths, 2>>(end - first),
+            std::vector<std::array<Paths, 2>>(end - first)};
+    Paths above; // each area winds once round what it covers, so they join by nonzero
+    for (size_t i = end; i-- > first;) {
+        const Shape& shape = shapes[i];
+        std::array<Paths, 2>& area = run->areas[i - first];
+        for (int stroke = 0; stroke < 2 && shapeInRange(shape); ++stroke) {
+            if (inkOf(stroke ? shape.stroke : shape.fill, ink) != Ink::none) {
+                area[stroke] = areas.of(shape, stroke);
+            }
+        }
+        if (areas.tracing.flattened > mostPoints) {
+            return false;
+        }
+        run->covers[i - first] = {above, above};
+        if (opaqueInGroup(shape.stroke, shape.groupOpacity)) {
+            Paths& fillCover = run->covers[i - first][0];
+            fillCover.insert(fillCover.end(), area[1].begin(), area[1].end());
+        }
+        for (int stroke = 0; stroke < 2; ++stroke) {
+            if (opaqueInGroup(stroke ? shape.stroke : shape.fill, shape.groupOpacity)) {
+                above.insert(above.end(), area[stroke].begin(), area[stroke].end());
+            }
+        }
+    }
+    return true;
+}
+
+// Every fill and stroke as a layer, in painter's order; the shapes of an element that shows
+// as a whole each where the later ones leave it. False when the curves need more points
+// than one painting may hold.
 bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Placement& placement,
                  Tracing& tracing, std::vector<Layer>* layers) {
     Matrix grid = gridMatrix(placement);
-    ClipAreas clips(grid, tracing);
+    Areas areas{grid, ClipAreas(grid, tracing), nullptr, tracing};
     // Translucent paint is mixed with the layers as painted, each with its own tint; the
     // layers to show join by class.
     Painting painting{ink, anyTranslucent(parts), {}, layers};
@@ -272,7 +356,10 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
         if (drawing.clipped) {
             clip.push_back(boxPath(drawing.clip, placement));
         }
-        for (const Shape& shape : drawing.shapes) {
+        areas.box = drawing.clipped ? &clip : nullptr;
+        GroupRun run;
+        for (size_t i = 0; i < drawing.shapes.size(); ++i) {
+            const Shape& shape = drawing.shapes[i];
             if (!shapeInRange(shape)) {
                 if (inkOf(shape.fill, ink) != Ink::none || inkOf(shape.stroke, ink) != Ink::none) {
                     tracing.notes->push_back(shapeName(shape) +
@@ -280,23 +367,22 @@ bool paintLayers(const std::vector<Part>& parts, const InkRules& ink, const Plac
                 }
                 continue;
             }
-            Matrix m = composeMatrix(grid, shape.transform);
+            if (shape.group != 0 && i >= run.end &&
+                !groupRun(drawing.shapes, i, ink, areas, &run)) {
+                return false;
+            }
             for (int stroke = 0; stroke < 2; ++stroke) {
                 const Paint& paint = stroke ? shape.stroke : shape.fill;
                 if (inkOf(paint, ink) == Ink::none) {
                     continue;
                 }
-                Paths area = shapeArea(shape, stroke, m, tracing);
+                Paths area = shape.group != 0 ? run.shown(i, stroke) : areas.of(shape, stroke);
                 if (tracing.flattened > mostPoints) {
                     return false;
                 }
-                if (drawing.clipped) {
-                    area = combine(ctIntersection, area, clip);
-                }
-                area = clips.cut(std::move(area), shape);
                 if (!area.empty()) {
-                    paintArea(painting, static_cast<int>(part), shape, paint, std::move(area), m,
-                              tracing);
+                    paintArea(painting, static_cast<int>(part), shape, paint, std::move(area),
+                              composeMatrix(grid, shape.transform), tracing);
                 }
             }
         }

@@ -1,6 +1,7 @@
 // Clips from clip paths, masks and viewports; the placement of marker content.
 #include "svg_effects.h"
 
+#include "clip.h"
 #include "geometry.h"
 #include "xml_tree.h"
 
@@ -14,6 +15,17 @@ double number(xmlNode* node, const char* name, double otherwise) {
     char* end = nullptr;
     double result = std::strtod(value.c_str(), &end);
     return end == value.c_str() || !std::isfinite(result) ? otherwise : result;
+}
+
+// A mask's x, y, width or height: a number, or a percentage of whole; otherwise given.
+double maskLength(xmlNode* node, const char* name, double whole, double given) {
+    std::string value = trim(attribute(node, name));
+    char* end = nullptr;
+    double result = std::strtod(value.c_str(), &end);
+    if (end == value.c_str() || !std::isfinite(result)) {
+        return given;
+    }
+    return trim(end) == "%" ? result / 100 * whole : result;
 }
 
 Matrix translation(double x, double y) {
@@ -62,19 +74,39 @@ std::shared_ptr<const Clip> maskClip(std::vector<Shape> shapes) {
     for (const Shape& shape : shapes) {
         for (bool stroke : {false, true}) {
             const Paint& paint = stroke ? shape.stroke : shape.fill;
-            if (!paint.set) {
-                continue;
-            }
-            const Colour& c = paint.colour;
-            double luminance = (0.2125 * c.r + 0.7154 * c.g + 0.0721 * c.b) / 255;
-            bool adds = luminance * paint.opacity >= maskThreshold;
-            bool takes = paint.opacity * (1 - luminance) > 1 - maskThreshold;
-            if (adds || takes) {
-                clip->parts.push_back({shape, stroke, !adds});
+            MaskEffect effect = maskEffect(paint);
+            if (paint.set && paint.gradient) {
+                clip->parts.push_back({shape, stroke, false, true});
+            } else if (effect != MaskEffect::none) {
+                clip->parts.push_back({shape, stroke, effect == MaskEffect::takes, false});
             }
         }
     }
     return clip;
+}
+
+bool maskRectangle(xmlNode* mask, const std::vector<Shape>& shapes, size_t first,
+                   const Matrix& user, Point viewport, Box* box, Matrix* m) {
+    *m = user;
+    Point whole = viewport;
+    bool bounding = trim(attribute(mask, "maskUnits")) != "userSpaceOnUse";
+    if (bounding) {
+        Matrix inverse;
+        Box bounds;
+        if (!invertMatrix(user, &inverse) || !outlineBounds(shapes, first, inverse, &bounds) ||
+            !(bounds.x1 > bounds.x0) || !(bounds.y1 > bounds.y0)) {
+            return false;
+        }
+        *m = composeMatrix(
+            user, {bounds.x1 - bounds.x0, 0, 0, bounds.y1 - bounds.y0, bounds.x0, bounds.y0});
+        whole = {1, 1};
+    }
+    double x = maskLength(mask, "x", whole.x, -0.1 * whole.x);
+    double y = maskLength(mask, "y", whole.y, -0.1 * whole.y);
+    double width = maskLength(mask, "width", whole.x, 1.2 * whole.x);
+    double height = maskLength(mask, "height", whole.y, 1.2 * whole.y);
+    *box = {x, y, x + width, y + height};
+    return width > 0 && height > 0;
 }
 
 bool contentMatrix(xmlNode* source, const char* units, const std::vector<Shape>& shapes,

@@ -11,10 +11,6 @@
 #include <string>
 #include <vector>
 
-// A mask counts where its luminance times its alpha is at least this: the mask becomes a
-// clip by its coverage, as the logo has no partial cover.
-constexpr double maskThreshold = 0.5;
-
 // The id a reference names: url(#id) or #id; empty when it names none.
 std::string referenceId(const std::string& value);
 
@@ -27,10 +23,15 @@ std::shared_ptr<const Clip> rectangleClip(const Box& box, const Matrix& m);
 // A clip path's shapes, each filled by its clip-rule, as the clip they make.
 std::shared_ptr<const Clip> clipPathClip(std::vector<Shape> shapes);
 
-// A mask's shapes as the clip they make: a paint whose luminance times alpha reaches the
-// threshold adds its area; one dark and opaque enough to bring white below it takes its
-// area away; any other changes nothing.
+// A mask's shapes as the clip they make, each paint doing what maskEffect says (a
+// gradient band by band).
 std::shared_ptr<const Clip> maskClip(std::vector<Shape> shapes);
+
+// The rectangle a mask applies within, through *m: x, y, width and height in maskUnits
+// (the box of shapes[first...] in the user space unless userSpaceOnUse, percentages of
+// viewport there), -10% and 120% when not given. False when it is empty: then nothing shows.
+bool maskRectangle(xmlNode* mask, const std::vector<Shape>& shapes, size_t first,
+                   const Matrix& user, Point viewport, Box* box, Matrix* m);
 
 // The map from a clip path's or mask's content to the drawing: user (the referring element's
 // space), or with units objectBoundingBox the box of shapes[first...] in that space. False

@@ -57,9 +57,9 @@ class Context : public TransformReader {
 
     Context(Context& parent, xmlNode* const& node)
         : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
-          opacity(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
-          disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()),
-          text(parent.text) {
+          opacity(parent.opacity), inherited(parent.opacity), lengths(parent.lengths),
+          viewportSize(parent.viewportSize), disabled(parent.disabled), node(node),
+          firstShape(state.drawing.shapes.size()), text(parent.text) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
@@ -73,6 +73,12 @@ class Context : public TransformReader {
     void on_exit_element() {
         if (node == nullptr || state.drawing.shapes.size() == firstShape) {
             return;
+        }
+        if (opacity < inherited) { // the element shows as a whole, made translucent
+            ++state.groups;
+            for (size_t i = firstShape; i < state.drawing.shapes.size(); ++i) {
+                state.drawing.shapes[i].group = state.groups;
+            }
         }
         if (viewportClip) {
             clipTo(rectangleClip(viewport, viewportMatrix));
@@ -168,6 +174,7 @@ class Context : public TransformReader {
     ReadState& state;
     Style style;
     double opacity = 1;
+    double inherited = 1; // the parent's opacity
     LengthFactory lengths;
     Point viewportSize{100, 100}; // what user-space percentages refer to
     bool disabled = false;
@@ -214,12 +221,21 @@ void Context::clipBy(const std::string& id, bool mask) {
     }
     Matrix content;
     std::vector<Shape>& shapes = state.drawing.shapes;
+    Box box;
+    Matrix m;
+    if (mask && !maskRectangle(clip, shapes, firstShape, matrix, viewportSize, &box, &m)) {
+        shapes.resize(firstShape);
+        return;
+    }
     if (!contentMatrix(clip, mask ? "maskContentUnits" : "clipPathUnits", shapes, firstShape,
                        matrix, &content)) {
         shapes.resize(firstShape); // an empty box clips everything away
         return;
     }
     std::vector<Shape> parts = readSource(clip, content, state, !mask);
+    if (mask) {
+        clipTo(rectangleClip(box, m));
+    }
     clipTo(mask ? maskClip(std::move(parts)) : clipPathClip(std::move(parts)));
 }
 
@@ -475,11 +491,13 @@ std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer
     inner.root = false;
     inner.nesting = outer.nesting + 1;
     inner.clipping = clipping;
+    inner.groups = outer.groups;
     Context context(inner, source);
     context.matrix = m;
     Traversal::load_expected_element(source, context, tag::element::g());
     context.on_exit_element();
     outer.segments = inner.segments;
+    outer.groups = inner.groups;
     addNotes(outer, inner.drawing.notes);
     return std::move(inner.drawing.shapes);
 }

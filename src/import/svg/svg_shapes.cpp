@@ -135,6 +135,7 @@ void addPainted(ReadState& state, std::vector<Subpath> subpaths, const Look& loo
     shape.lineCap = style.lineCap;
     shape.miterLimit = style.miterLimit;
     shape.line = look.line;
+    shape.groupOpacity = look.opacity;
     double diagonal = std::hypot(look.viewportSize.x, look.viewportSize.y) / std::sqrt(2.0);
     std::vector<double> dashes =
         shape.stroke.set ? dashPattern(style.dashArray, diagonal) : std::vector<double>{};

@@ -36,6 +36,7 @@ struct ReadState {
     const std::map<std::string, xmlNode*>* sources; // clip paths, masks, markers by id
     int nesting = 0;
     bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
+    int groups = 0;        // elements of opacity below 1 that drew something
 };
 
 // A note on the element being read, said once.
