@@ -5,7 +5,6 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
 
 namespace {
 
@@ -33,7 +32,8 @@ Point unit(Point a) {
 
 // How fast the field changes at a sample, per pixel.
 float slope(const Field& field, int x, int y) {
-    float gx = field.at(x + 1, y) - field.at(x - 1, y), gy = field.at(x, y + 1) - field.at(x, y - 1);
+    float gx = field.at(x + 1, y) - field.at(x - 1, y),
+          gy = field.at(x, y + 1) - field.at(x, y - 1);
     return std::sqrt(gx * gx + gy * gy) / 2;
 }
 
@@ -56,27 +56,43 @@ Point crossing(const Field& field, int px, int py, int dx, int dy, bool* shallow
     return {ix + 0.5 + t * sx, iy + 0.5 + t * sy};
 }
 
-// The closed rings of the half-share line, each with the inside on the same side.
+// The field's row y with a zero on either side (and all zeros above and below the field).
+void paddedRow(const Field& field, int y, std::vector<float>* row) {
+    std::fill(row->begin(), row->end(), 0.0f);
+    if (y >= 0 && y < field.height) {
+        std::copy_n(&field.values[static_cast<size_t>(y) * field.width], field.width,
+                    row->begin() + 1);
+    }
+}
+
+// The closed rings of the half-share line, each with the inside on the same side. Cells are
+// visited a row at a time; each crossing is numbered when first met, its number kept for the
+// cell that shares its edge (the next one along, or the one below).
 std::vector<Ring> march(const Field& field, long* crossings, long* shallow) {
-    const long stride = field.width + 2;
-    // Horizontal edge (x, y)-(x+1, y) and vertical edge (x, y)-(x, y+1), for x and y from -1.
-    auto edgeId = [&](int x, int y, bool vertical) {
-        return ((static_cast<long>(y) + 1) * stride + (x + 1)) * 2 + vertical;
-    };
-    std::unordered_map<long, long> next;
-    std::unordered_map<long, Point> where;
+    const int w = field.width;
+    std::vector<Point> where;
+    std::vector<int> next;
+    std::vector<int> above(w + 2, -1), below(w + 2, -1);
+    std::vector<float> upper(w + 2), lower(w + 2);
+    paddedRow(field, -1, &lower);
     for (int y = -1; y < field.height; ++y) {
-        for (int x = -1; x < field.width; ++x) {
+        upper.swap(lower);
+        paddedRow(field, y + 1, &lower);
+        above.swap(below);
+        std::fill(below.begin(), below.end(), -1);
+        int leftEdge = -1;
+        for (int x = -1; x < w; ++x) {
             // Corners clockwise from the top left; edge k runs from corner k to corner k + 1.
-            float v[4] = {field.at(x, y), field.at(x + 1, y), field.at(x + 1, y + 1),
-                          field.at(x, y + 1)};
-            int in = (v[0] >= 0.5f) | (v[1] >= 0.5f) << 1 | (v[2] >= 0.5f) << 2 |
-                     (v[3] >= 0.5f) << 3;
+            float v[4] = {upper[x + 1], upper[x + 2], lower[x + 2], lower[x + 1]};
+            int in =
+                (v[0] >= 0.5f) | (v[1] >= 0.5f) << 1 | (v[2] >= 0.5f) << 2 | (v[3] >= 0.5f) << 3;
             if (in == 0 || in == 15) {
+                leftEdge = -1;
                 continue;
             }
-            long ids[4] = {edgeId(x, y, false), edgeId(x + 1, y, true), edgeId(x, y + 1, false),
-                           edgeId(x, y, true)};
+            int* ids[4] = {&above[x + 1], nullptr, &below[x + 1], &leftEdge};
+            int rightEdge = -1;
+            ids[1] = &rightEdge;
             const int sx[4] = {x, x + 1, x, x}, sy[4] = {y, y, y + 1, y};
             const int dx[4] = {1, 0, 1, 0}, dy[4] = {0, 1, 0, 1};
             int leaving[2], entering[2], nl = 0, ne = 0;
@@ -86,38 +102,40 @@ std::vector<Ring> march(const Field& field, long* crossings, long* shallow) {
                     continue;
                 }
                 (from ? leaving[nl++] : entering[ne++]) = k;
-                if (where.find(ids[k]) == where.end()) {
+                if (*ids[k] < 0) {
                     bool slow;
-                    where[ids[k]] = crossing(field, sx[k], sy[k], dx[k], dy[k], &slow);
+                    *ids[k] = static_cast<int>(where.size());
+                    where.push_back(crossing(field, sx[k], sy[k], dx[k], dy[k], &slow));
+                    next.push_back(-1);
                     ++*crossings;
                     *shallow += slow;
                 }
             }
             if (nl == 1) {
-                next[ids[leaving[0]]] = ids[entering[0]];
-                continue;
+                next[*ids[leaving[0]]] = *ids[entering[0]];
+            } else {
+                // A saddle: the inside corners joined through the middle when it is inside.
+                bool joined = (v[0] + v[1] + v[2] + v[3]) / 4 >= 0.5f;
+                for (int k : leaving) {
+                    next[*ids[k]] = *ids[joined ? (k + 1) % 4 : (k + 3) % 4];
+                }
             }
-            // A saddle: the inside corners joined through the middle when it is inside.
-            bool joined = (v[0] + v[1] + v[2] + v[3]) / 4 >= 0.5f;
-            for (int k : leaving) {
-                int partner = joined ? (k + 1) % 4 : (k + 3) % 4;
-                next[ids[k]] = ids[partner];
-            }
+            leftEdge = rightEdge;
         }
     }
     std::vector<Ring> rings;
-    while (!next.empty()) {
-        long start = next.begin()->first, at = start;
+    for (size_t start = 0; start < next.size(); ++start) {
+        if (next[start] < 0) {
+            continue;
+        }
         Ring ring;
-        do {
+        // Each crossing is taken once; a broken chain (impossible on a closed field) ends it.
+        for (int at = static_cast<int>(start); at >= 0 && next[at] >= 0;) {
             ring.push_back(where[at]);
-            auto step = next.find(at);
-            if (step == next.end()) {
-                break; // cannot happen on a closed field; ends the ring rather than loop
-            }
-            at = step->second;
-            next.erase(step);
-        } while (at != start);
+            int step = next[at];
+            next[at] = -1;
+            at = step;
+        }
         rings.push_back(std::move(ring));
     }
     return rings;
@@ -135,12 +153,13 @@ double ringArea(const Ring& ring) {
 
 Point bezier(const Point c[4], double t) {
     double s = 1 - t;
-    return c[0] * (s * s * s) + c[1] * (3 * s * s * t) + c[2] * (3 * s * t * t) + c[3] * (t * t * t);
+    return c[0] * (s * s * s) + c[1] * (3 * s * s * t) + c[2] * (3 * s * t * t) +
+           c[3] * (t * t * t);
 }
 
 // The cubic from first to last with the given end tangents nearest the points in least squares.
-void fitControls(const Ring& p, size_t first, size_t last, const std::vector<double>& u,
-                 Point t1, Point t2, Point c[4]) {
+void fitControls(const Ring& p, size_t first, size_t last, const std::vector<double>& u, Point t1,
+                 Point t2, Point c[4]) {
     double m[2][2] = {{0, 0}, {0, 0}}, r[2] = {0, 0};
     c[0] = p[first];
     c[3] = p[last];
@@ -150,7 +169,8 @@ void fitControls(const Ring& p, size_t first, size_t last, const std::vector<dou
         m[0][0] += dot(a1, a1);
         m[0][1] += dot(a1, a2);
         m[1][1] += dot(a2, a2);
-        Point rest = p[i] - (c[0] * (s * s * s + 3 * s * s * t) + c[3] * (3 * s * t * t + t * t * t));
+        Point rest =
+            p[i] - (c[0] * (s * s * s + 3 * s * s * t) + c[3] * (3 * s * t * t + t * t * t));
         r[0] += dot(a1, rest);
         r[1] += dot(a2, rest);
     }

@@ -4,8 +4,8 @@
 #include "raster.h"
 
 #include <gif_lib.h>
-#include <jpeglib.h>
 #include <jerror.h>
+#include <jpeglib.h>
 #include <libexif/exif-data.h>
 #include <png.h>
 #include <stb/stb_image.h>
@@ -48,6 +48,10 @@ Picture overWhite(int width, int height, const uint8_t* rgba) {
     picture.rgb.resize(count * 3);
     for (size_t i = 0; i < count; ++i) {
         int alpha = rgba[4 * i + 3];
+        if (alpha == 255) {
+            std::memcpy(&picture.rgb[3 * i], &rgba[4 * i], 3);
+            continue;
+        }
         for (int c = 0; c < 3; ++c) {
             picture.rgb[3 * i + c] =
                 static_cast<uint8_t>((rgba[4 * i + c] * alpha + 255 * (255 - alpha) + 127) / 255);
@@ -131,13 +135,32 @@ void orient(Picture* picture, int orientation) {
             // (x, y) in the upright picture comes from (sx, sy) in the stored one.
             int sx = x, sy = y;
             switch (orientation) {
-            case 2: sx = w - 1 - x; break;
-            case 3: sx = w - 1 - x; sy = h - 1 - y; break;
-            case 4: sy = h - 1 - y; break;
-            case 5: sx = y; sy = x; break;
-            case 6: sx = y; sy = h - 1 - x; break;
-            case 7: sx = w - 1 - y; sy = h - 1 - x; break;
-            case 8: sx = w - 1 - y; sy = x; break;
+            case 2:
+                sx = w - 1 - x;
+                break;
+            case 3:
+                sx = w - 1 - x;
+                sy = h - 1 - y;
+                break;
+            case 4:
+                sy = h - 1 - y;
+                break;
+            case 5:
+                sx = y;
+                sy = x;
+                break;
+            case 6:
+                sx = y;
+                sy = h - 1 - x;
+                break;
+            case 7:
+                sx = w - 1 - y;
+                sy = h - 1 - x;
+                break;
+            case 8:
+                sx = w - 1 - y;
+                sy = x;
+                break;
             }
             std::memcpy(&out[3 * (static_cast<size_t>(y) * outW + x)],
                         &picture->rgb[3 * (static_cast<size_t>(sy) * w + sx)], 3);
@@ -188,7 +211,8 @@ int decodeJpeg(const std::string& bytes, Picture* picture, std::vector<uint8_t>*
     std::vector<uint8_t>& pixels = fourChannels ? *cmyk : picture->rgb;
     pixels.resize(static_cast<size_t>(picture->width) * picture->height * channels);
     while (info.output_scanline < info.output_height) {
-        JSAMPROW row = &pixels[static_cast<size_t>(info.output_scanline) * picture->width * channels];
+        JSAMPROW row =
+            &pixels[static_cast<size_t>(info.output_scanline) * picture->width * channels];
         jpeg_read_scanlines(&info, &row, 1);
     }
     bool inverted = info.saw_Adobe_marker;
@@ -232,11 +256,11 @@ int gifRead(GifFileType* gif, GifByteType* into, int wanted) {
 Picture readGif(const std::string& bytes) {
     GifSource source{&bytes, 0};
     int error = 0;
-    std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(
-        DGifOpen(&source, gifRead, &error), [](GifFileType* g) {
-            int closing;
-            DGifCloseFile(g, &closing);
-        });
+    std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(DGifOpen(&source, gifRead, &error),
+                                                             [](GifFileType* g) {
+                                                                 int closing;
+                                                                 DGifCloseFile(g, &closing);
+                                                             });
     if (!gif) {
         gifFail(error);
     }
@@ -337,10 +361,14 @@ Picture readGif(const std::string& bytes) {
 
 const char* webpReason(VP8StatusCode status) {
     switch (status) {
-    case VP8_STATUS_NOT_ENOUGH_DATA: return "truncated";
-    case VP8_STATUS_BITSTREAM_ERROR: return "corrupt data";
-    case VP8_STATUS_UNSUPPORTED_FEATURE: return "a feature libwebp does not read";
-    default: return "cannot be decoded";
+    case VP8_STATUS_NOT_ENOUGH_DATA:
+        return "truncated";
+    case VP8_STATUS_BITSTREAM_ERROR:
+        return "corrupt data";
+    case VP8_STATUS_UNSUPPORTED_FEATURE:
+        return "a feature libwebp does not read";
+    default:
+        return "cannot be decoded";
     }
 }
 
@@ -379,8 +407,8 @@ Picture readWebp(const std::string& bytes) {
         throw ImportError(0, "WebP: the animation cannot be decoded");
     }
     checkSize(info.canvas_width, info.canvas_height);
-    Picture picture = overWhite(static_cast<int>(info.canvas_width),
-                                static_cast<int>(info.canvas_height), frame);
+    Picture picture =
+        overWhite(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height), frame);
     picture.notes.push_back("an animation of " + std::to_string(info.frame_count) +
                             " frames: the first is traced");
     return picture;
@@ -456,12 +484,18 @@ const char* formatName(PictureFormat format) {
 
 Picture decodePicture(const std::string& bytes) {
     switch (pictureFormat(bytes)) {
-    case PictureFormat::png: return readPng(bytes);
-    case PictureFormat::jpeg: return readJpeg(bytes);
-    case PictureFormat::gif: return readGif(bytes);
-    case PictureFormat::webp: return readWebp(bytes);
-    case PictureFormat::bmp: return readBmp(bytes);
-    case PictureFormat::none: break;
+    case PictureFormat::png:
+        return readPng(bytes);
+    case PictureFormat::jpeg:
+        return readJpeg(bytes);
+    case PictureFormat::gif:
+        return readGif(bytes);
+    case PictureFormat::webp:
+        return readWebp(bytes);
+    case PictureFormat::bmp:
+        return readBmp(bytes);
+    case PictureFormat::none:
+        break;
     }
     throw ImportError(0, "not a picture this reader takes");
 }

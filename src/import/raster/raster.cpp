@@ -49,9 +49,8 @@ std::vector<int> paintOrder(const Unmixed& unmixed) {
             order.push_back(static_cast<int>(k));
         }
     }
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return unmixed.inks[a].pixels > unmixed.inks[b].pixels;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return unmixed.inks[a].pixels > unmixed.inks[b].pixels; });
     return order;
 }
 
@@ -80,8 +79,8 @@ void refuseShading(const Outlines& all) {
 void refuseUnlikeALogo(const Unmixed& unmixed) {
     int inks = unmixed.coloursSeen;
     if (inks > mostInks) {
-        throw PictureRefused("over " + std::to_string(mostInks) +
-                             " flat colours (found " + std::to_string(inks) +
+        throw PictureRefused("over " + std::to_string(mostInks) + " flat colours (found " +
+                             std::to_string(inks) +
                              "): not a logo's few inks, perhaps a photograph; " + helps);
     }
     double unexplained = double(unmixed.unexplained) / unmixed.share.size();
@@ -109,8 +108,8 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
     }
     bool lossy = format == PictureFormat::jpeg ||
                  (format == PictureFormat::webp && bytes.compare(12, 4, "VP8 ") == 0);
-    Unmixed unmixed = options.darkness >= 0 ? threshold(picture, options.darkness)
-                                            : unmix(picture, lossy);
+    Unmixed unmixed =
+        options.darkness >= 0 ? threshold(picture, options.darkness) : unmix(picture, lossy);
     picture.rgb = {};
     std::vector<int> order = paintOrder(unmixed);
     std::vector<int> rankOf(unmixed.inks.size(), -1);
@@ -129,8 +128,8 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
     Drawing drawing;
     std::vector<std::string> became;
     for (size_t r = 0; r < order.size(); ++r) {
-        Outlines outlines = traceField(coverFrom(unmixed, rankOf, static_cast<int>(r)), speckle,
-                                       fitTolerance);
+        Outlines outlines =
+            traceField(coverFrom(unmixed, rankOf, static_cast<int>(r)), speckle, fitTolerance);
         if (r == 0 && judge) {
             refuseShading(outlines);
         }
@@ -155,8 +154,8 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
             became.push_back(hex(ink.colour) + " hole");
         }
     }
-    std::string line = "traced from a " + std::string(formatName(format)) + " picture of " +
-                       size + " pixels; " + std::to_string(became.size()) + " ink" +
+    std::string line = "traced from a " + std::string(formatName(format)) + " picture of " + size +
+                       " pixels; " + std::to_string(became.size()) + " ink" +
                        (became.size() == 1 ? "" : "s") + " on white:";
     for (size_t i = 0; i < became.size(); ++i) {
         line += (i ? ", " : " ") + became[i];
