@@ -5,6 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -23,7 +25,7 @@ double dot(Point a, Point b) {
     return a.x * b.x + a.y * b.y;
 }
 double length(Point a) {
-    return std::hypot(a.x, a.y);
+    return std::sqrt(a.x * a.x + a.y * a.y);
 }
 Point unit(Point a) {
     double l = length(a);
@@ -65,6 +67,24 @@ void paddedRow(const Field& field, int y, std::vector<float>* row) {
     }
 }
 
+// Whether each sample of a padded row is inside (at least one half), with eight spare zeros
+// at the end for the skip below.
+void insideRow(const std::vector<float>& row, std::vector<uint8_t>* inside) {
+    inside->assign(row.size() + 8, 0);
+    for (size_t i = 0; i < row.size(); ++i) {
+        (*inside)[i] = row[i] >= 0.5f;
+    }
+}
+
+// Whether the cells from x on to x + 6 all lie inside or all outside: the eight samples above
+// and below them agree.
+bool uniformCells(const uint8_t* upper, const uint8_t* lower) {
+    uint64_t a, b;
+    std::memcpy(&a, upper, 8);
+    std::memcpy(&b, lower, 8);
+    return a == b && (a == 0 || a == 0x0101010101010101ull);
+}
+
 // The closed rings of the half-share line, each with the inside on the same side. Cells are
 // visited a row at a time; each crossing is numbered when first met, its number kept for the
 // cell that shares its edge (the next one along, or the one below).
@@ -74,18 +94,27 @@ std::vector<Ring> march(const Field& field, long* crossings, long* shallow) {
     std::vector<int> next;
     std::vector<int> above(w + 2, -1), below(w + 2, -1);
     std::vector<float> upper(w + 2), lower(w + 2);
+    std::vector<uint8_t> upperIn, lowerIn;
     paddedRow(field, -1, &lower);
+    insideRow(lower, &lowerIn);
     for (int y = -1; y < field.height; ++y) {
         upper.swap(lower);
+        upperIn.swap(lowerIn);
         paddedRow(field, y + 1, &lower);
+        insideRow(lower, &lowerIn);
         above.swap(below);
         std::fill(below.begin(), below.end(), -1);
         int leftEdge = -1;
         for (int x = -1; x < w; ++x) {
+            if (uniformCells(&upperIn[x + 1], &lowerIn[x + 1])) {
+                x += 6;
+                leftEdge = -1;
+                continue;
+            }
             // Corners clockwise from the top left; edge k runs from corner k to corner k + 1.
             float v[4] = {upper[x + 1], upper[x + 2], lower[x + 2], lower[x + 1]};
             int in =
-                (v[0] >= 0.5f) | (v[1] >= 0.5f) << 1 | (v[2] >= 0.5f) << 2 | (v[3] >= 0.5f) << 3;
+                upperIn[x + 1] | upperIn[x + 2] << 1 | lowerIn[x + 2] << 2 | lowerIn[x + 1] << 3;
             if (in == 0 || in == 15) {
                 leftEdge = -1;
                 continue;

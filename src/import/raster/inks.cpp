@@ -73,7 +73,10 @@ std::vector<uint8_t> flatPixels(const Picture& picture, int tolerance) {
         const uint8_t* row = &picture.rgb[3 * static_cast<size_t>(y) * w];
         uint8_t* out = &flat[static_cast<size_t>(y) * w];
         for (int x = 0; x + 1 < w; ++x) {
-            if (!alike(row + 3 * x, row + 3 * x + 3, tolerance)) {
+            // Runs of one colour are skipped eight pixels at a time.
+            if (x + 9 <= w && std::memcmp(row + 3 * x, row + 3 * x + 3, 24) == 0) {
+                x += 7;
+            } else if (!alike(row + 3 * x, row + 3 * x + 3, tolerance)) {
                 out[x] = out[x + 1] = 0;
             }
         }
@@ -82,7 +85,9 @@ std::vector<uint8_t> flatPixels(const Picture& picture, int tolerance) {
         }
         const uint8_t* below = row + 3 * static_cast<size_t>(w);
         for (int x = 0; x < w; ++x) {
-            if (!alike(row + 3 * x, below + 3 * x, tolerance)) {
+            if (x + 8 <= w && std::memcmp(row + 3 * x, below + 3 * x, 24) == 0) {
+                x += 7;
+            } else if (!alike(row + 3 * x, below + 3 * x, tolerance)) {
                 out[x] = out[x + w] = 0;
             }
         }
@@ -123,7 +128,7 @@ std::vector<Cluster> flatColours(const Picture& picture, bool lossy, const Toler
         if (bin->count++ == 0) {
             bin->first = exact;
         }
-        for (int c = 0; c < 3; ++c) {
+        for (int c = 0; lossy && c < 3; ++c) {
             bin->sum[c] += p[c];
         }
     }
