@@ -39,24 +39,28 @@ void checkSize(double width, double height) {
     }
 }
 
-// RGBA rows laid over white, as the program's background shows them.
+// RGBA pixels laid over white, as the program's background shows them, into three bytes a
+// pixel; rgb may be rgba itself, each pixel written no later than it is read.
+void layOverWhite(const uint8_t* rgba, size_t count, uint8_t* rgb) {
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = rgba + 4 * i;
+        int alpha = p[3];
+        for (int c = 0; c < 3; ++c) {
+            rgb[3 * i + c] =
+                alpha == 255
+                    ? p[c]
+                    : static_cast<uint8_t>((p[c] * alpha + 255 * (255 - alpha) + 127) / 255);
+        }
+    }
+}
+
 Picture overWhite(int width, int height, const uint8_t* rgba) {
     Picture picture;
     picture.width = width;
     picture.height = height;
     size_t count = static_cast<size_t>(width) * height;
     picture.rgb.resize(count * 3);
-    for (size_t i = 0; i < count; ++i) {
-        int alpha = rgba[4 * i + 3];
-        if (alpha == 255) {
-            std::memcpy(&picture.rgb[3 * i], &rgba[4 * i], 3);
-            continue;
-        }
-        for (int c = 0; c < 3; ++c) {
-            picture.rgb[3 * i + c] =
-                static_cast<uint8_t>((rgba[4 * i + c] * alpha + 255 * (255 - alpha) + 127) / 255);
-        }
-    }
+    layOverWhite(rgba, count, picture.rgb.data());
     return picture;
 }
 
@@ -264,8 +268,14 @@ Picture readPng(const std::string& bytes) {
     if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
         throw ImportError(0, std::string("PNG: ") + image.message);
     }
-    Picture picture =
-        overWhite(static_cast<int>(image.width), static_cast<int>(image.height), rgba.data());
+    // Laid over white where it was read: a large picture's pixels are not held twice.
+    Picture picture;
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    size_t count = static_cast<size_t>(picture.width) * picture.height;
+    layOverWhite(rgba.data(), count, rgba.data());
+    rgba.resize(count * 3);
+    picture.rgb = std::move(rgba);
     orient(&picture, pngOrientation(bytes));
     return picture;
 }

@@ -56,14 +56,16 @@ std::vector<int> paintOrder(const Unmixed& unmixed) {
 
 // Each pixel's share of the inks at rank and above in the order: what the shape of the ink at
 // rank covers, the inks painted over it included.
-Field coverFrom(const Unmixed& unmixed, const std::vector<int>& rankOf, int rank) {
-    Field field{unmixed.width, unmixed.height, std::vector<float>(unmixed.share.size(), 0.0f)};
-    for (size_t i = 0; i < field.values.size(); ++i) {
+// One field serves every ink in turn.
+void coverFrom(const Unmixed& unmixed, const std::vector<int>& rankOf, int rank, Field* field) {
+    field->width = unmixed.width;
+    field->height = unmixed.height;
+    field->values.resize(unmixed.share.size());
+    for (size_t i = 0; i < field->values.size(); ++i) {
         int a = rankOf[unmixed.first[i]], b = rankOf[unmixed.second[i]];
         float share = unmixed.share[i];
-        field.values[i] = (a >= rank ? share : 0.0f) + (b >= rank ? 1 - share : 0.0f);
+        field->values[i] = (a >= rank ? share : 0.0f) + (b >= rank ? 1 - share : 0.0f);
     }
-    return field;
 }
 
 void refuseShading(const Outlines& all) {
@@ -127,9 +129,10 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
     }
     Drawing drawing;
     std::vector<std::string> became;
+    Field cover{0, 0, {}};
     for (size_t r = 0; r < order.size(); ++r) {
-        Outlines outlines =
-            traceField(coverFrom(unmixed, rankOf, static_cast<int>(r)), speckle, fitTolerance);
+        coverFrom(unmixed, rankOf, static_cast<int>(r), &cover);
+        Outlines outlines = traceField(cover, speckle, fitTolerance);
         if (r == 0 && judge) {
             refuseShading(outlines);
         }
