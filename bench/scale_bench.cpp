@@ -4,6 +4,7 @@
 // the CPU time of each, what the import answered, and the ratio of 20,000 shapes to 2,000
 // (10 when the cost grows linearly). scale_bench [COUNT...] imports those counts instead.
 #include "pipeline.h"
+#include "random_drawing.h"
 #include "writer.h"
 
 #include <cmath>
@@ -17,39 +18,13 @@
 
 namespace {
 
-Segment line(Point p) {
-    return {false, {}, {}, p};
-}
-
 // A turned circle of four cubics or a polygon of 3 to 8 random corners around (cx, cy).
 Subpath randomOutline(std::mt19937& random, double cx, double cy, double r) {
     std::uniform_real_distribution<double> unit(0, 1);
-    Subpath path{{0, 0}, {}, true};
     if (random() % 2 == 0) {
-        double k = 0.5522847498307936 * r, t = 2 * M_PI * unit(random);
-        auto at = [&](double x, double y) {
-            return Point{cx + x * std::cos(t) - y * std::sin(t),
-                         cy + x * std::sin(t) + y * std::cos(t)};
-        };
-        path.start = at(r, 0);
-        path.segments = {{true, at(r, k), at(k, r), at(0, r)},
-                         {true, at(-k, r), at(-r, k), at(-r, 0)},
-                         {true, at(-r, -k), at(-k, -r), at(0, -r)},
-                         {true, at(k, -r), at(r, -k), at(r, 0)}};
-        return path;
+        return turnedCircle(cx, cy, r, 2 * M_PI * unit(random));
     }
-    int corners = 3 + static_cast<int>(random() % 6);
-    for (int i = 0; i < corners; ++i) {
-        double a = 2 * M_PI * (i + 0.8 * unit(random)) / corners;
-        double rr = r * (0.3 + 0.7 * unit(random));
-        Point p{cx + rr * std::cos(a), cy + rr * std::sin(a)};
-        if (i == 0) {
-            path.start = p;
-        } else {
-            path.segments.push_back(line(p));
-        }
-    }
-    return path;
+    return randomPolygon(random, cx, cy, r);
 }
 
 // count shapes piled on a field of 100 by 100, one in eight stroked; twoColours: red and

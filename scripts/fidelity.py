@@ -17,6 +17,7 @@ import os
 import re
 import resource
 import shutil
+import signal
 import subprocess
 import sys
 import tempfile
@@ -321,12 +322,20 @@ def judge(tool, svg, timeout, diff_dir=None, name=None, diff_path=None):
             # The import's processor time, which the other work on a shared machine does not
             # stretch; each worker runs one child at a time, so the difference is this one's.
             before = resource.getrusage(resource.RUSAGE_CHILDREN)
+            asleep = False
             try:
+                # The hang guard counts processor time, so that a loaded machine does not turn a
+                # slow import into a hang; the wall clock only stops a child that sleeps.
+                limit = math.ceil(timeout)
                 result = subprocess.run([tool, "import", source], stdout=logo, stderr=subprocess.PIPE,
-                                        timeout=timeout)
+                                        timeout=max(60, 10 * timeout),
+                                        preexec_fn=lambda: resource.setrlimit(
+                                            resource.RLIMIT_CPU, (limit, limit + 1)))
                 stderr = result.stderr.decode(errors="replace")
                 row["exit"] = str(result.returncode) if result.returncode >= 0 \
                     else "signal %d" % -result.returncode
+                if result.returncode == -signal.SIGXCPU:
+                    row["exit"] = "timeout"
                 # A sanitizer build reports with exit 1 unless told otherwise.
                 if SANITIZER_REPORT.search(stderr):
                     row["exit"] = "sanitizer"
@@ -335,9 +344,10 @@ def judge(tool, svg, timeout, diff_dir=None, name=None, diff_path=None):
                     row["message"] = stderr.strip().splitlines()[-1].strip()
             except subprocess.TimeoutExpired:
                 row["exit"] = "timeout"
+                asleep = True
             after = resource.getrusage(resource.RUSAGE_CHILDREN)
             row["seconds"] = (after.ru_utime - before.ru_utime) + (after.ru_stime - before.ru_stime)
-            if row["exit"] == "timeout":
+            if asleep:
                 row["seconds"] = time.monotonic() - start
         if row["exit"] != "0":
             return row
@@ -552,7 +562,8 @@ def main():
     parser.add_argument("--tool", default="build/logotipo-outline",
                         help="the logotipo-outline to judge (default build/logotipo-outline)")
     parser.add_argument("--timeout", type=float, default=10,
-                        help="seconds an import may take before it counts as a hang (default 10)")
+                        help="processor seconds an import may take before it counts as a hang "
+                             "(default 10)")
     parser.add_argument("--size", type=int, default=RENDER_SIZE,
                         help="pixels the source is rendered to fit (default %d)" % RENDER_SIZE)
     parser.add_argument("--picture", type=int, metavar="N",

@@ -11,6 +11,7 @@
 #include <sys/stat.h>
 
 #include <cstdlib>
+#include <filesystem>
 #include <fstream>
 #include <sstream>
 #include <string>
@@ -27,14 +28,17 @@ std::string slurp(const std::string& path) {
 }
 
 // A temporary folder that is also TMPDIR while the tests run, so that what the converter
-// leaves behind shows.
+// leaves behind shows; one a process, since ctest runs these cases side by side.
 class ConvertTest : public testing::Test {
   protected:
     static void SetUpTestSuite() {
-        folder = testing::TempDir() + "import_convert_test";
-        mkdir(folder.c_str(), 0700);
+        std::string pattern = testing::TempDir() + "import_convert_test-XXXXXX";
+        ASSERT_NE(mkdtemp(&pattern[0]), nullptr) << pattern;
+        folder = pattern;
         setenv("TMPDIR", folder.c_str(), 1);
     }
+
+    static void TearDownTestSuite() { std::filesystem::remove_all(folder); }
 
     void TearDown() override {
         int left = 0;

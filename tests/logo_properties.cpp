@@ -29,6 +29,16 @@ double areaOf(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib
     return area;
 }
 
+double areaApartWithin(const ClipperLib::Paths& shown, const ClipperLib::Path& where,
+                       const ClipperLib::Paths& expected) {
+    ClipperLib::Paths within;
+    ClipperLib::Clipper clipper;
+    clipper.AddPaths(shown, ClipperLib::ptSubject, true);
+    clipper.AddPath(where, ClipperLib::ptClip, true);
+    clipper.Execute(ClipperLib::ctIntersection, within, ClipperLib::pftNonZero);
+    return areaOf(within, expected, ClipperLib::ctXor);
+}
+
 Logo importAndExamine(const ImportOptions& options) {
     std::ostringstream out, err;
     Logo logo;

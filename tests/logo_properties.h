@@ -32,5 +32,9 @@ double areaOf(const std::vector<ClipperLib::IntPoint>& points);
 // with ctIntersection and ctUnion, the two halves of an IoU.
 double areaOf(const ClipperLib::Paths& a, const ClipperLib::Paths& b, ClipperLib::ClipType type);
 
+// The area by which what shown covers within where differs from expected, in their units.
+double areaApartWithin(const ClipperLib::Paths& shown, const ClipperLib::Path& where,
+                       const ClipperLib::Paths& expected);
+
 // Imports with options into a logo with its status and report, and examines it when written.
 Logo importAndExamine(const ImportOptions& options);

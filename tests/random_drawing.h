@@ -7,8 +7,37 @@
 #include <cmath>
 #include <random>
 
-inline Segment randomLine(double x, double y) {
-    return {false, {}, {}, {x, y}};
+// A polygon of 3 to 8 random corners around (cx, cy), each within r of it.
+inline Subpath randomPolygon(std::mt19937& random, double cx, double cy, double r) {
+    std::uniform_real_distribution<double> unit(0, 1);
+    Subpath path{{0, 0}, {}, true};
+    int corners = 3 + static_cast<int>(random() % 6);
+    for (int i = 0; i < corners; ++i) {
+        double a = 2 * M_PI * (i + 0.8 * unit(random)) / corners;
+        double rr = r * (0.3 + 0.7 * unit(random));
+        Point p{cx + rr * std::cos(a), cy + rr * std::sin(a)};
+        if (i == 0) {
+            path.start = p;
+        } else {
+            path.segments.push_back({false, {}, {}, p});
+        }
+    }
+    return path;
+}
+
+// A circle of four cubics around (cx, cy), turned by turn radians.
+inline Subpath turnedCircle(double cx, double cy, double r, double turn) {
+    double k = 0.5522847498307936 * r;
+    auto at = [&](double x, double y) {
+        return Point{cx + x * std::cos(turn) - y * std::sin(turn),
+                     cy + x * std::sin(turn) + y * std::cos(turn)};
+    };
+    return {at(r, 0),
+            {{true, at(r, k), at(k, r), at(0, r)},
+             {true, at(-k, r), at(-r, k), at(-r, 0)},
+             {true, at(-r, -k), at(-k, -r), at(0, -r)},
+             {true, at(k, -r), at(r, -k), at(r, 0)}},
+            true};
 }
 
 inline Drawing randomDrawing(std::mt19937& random) {
@@ -19,32 +48,9 @@ inline Drawing randomDrawing(std::mt19937& random) {
     for (int s = 0; s < shapes; ++s) {
         Shape shape;
         double cx = 100 * unit(random), cy = 100 * unit(random), r = 5 + 40 * unit(random);
-        Subpath path{{0, 0}, {}, true};
         int kind = static_cast<int>(random() % 3);
-        if (kind == 0) { // a polygon of random corners around the centre
-            int corners = 3 + static_cast<int>(random() % 6);
-            for (int i = 0; i < corners; ++i) {
-                double a = 2 * M_PI * (i + 0.8 * unit(random)) / corners;
-                double rr = r * (0.3 + 0.7 * unit(random));
-                Point p{cx + rr * std::cos(a), cy + rr * std::sin(a)};
-                if (i == 0) {
-                    path.start = p;
-                } else {
-                    path.segments.push_back(randomLine(p.x, p.y));
-                }
-            }
-        } else { // a circle of four cubics, turned
-            double k = 0.5522847498307936 * r, t = unit(random);
-            auto at = [&](double x, double y) {
-                return Point{cx + x * std::cos(t) - y * std::sin(t),
-                             cy + x * std::sin(t) + y * std::cos(t)};
-            };
-            path.start = at(r, 0);
-            path.segments = {{true, at(r, k), at(k, r), at(0, r)},
-                             {true, at(-k, r), at(-r, k), at(-r, 0)},
-                             {true, at(-r, -k), at(-k, -r), at(0, -r)},
-                             {true, at(k, -r), at(r, -k), at(r, 0)}};
-        }
+        Subpath path =
+            kind == 0 ? randomPolygon(random, cx, cy, r) : turnedCircle(cx, cy, r, unit(random));
         shape.subpaths = {path};
         const Colour& colour = colours[random() % 4];
         if (kind == 2 && random() % 2 == 0) {

@@ -126,40 +126,16 @@ void orient(Picture* picture, int orientation) {
     }
     int w = picture->width, h = picture->height;
     bool swap = orientation >= 5;
+    bool mirrorX = orientation == 2 || orientation == 3 || orientation == 7 || orientation == 8;
+    bool mirrorY = orientation == 3 || orientation == 4 || orientation == 6 || orientation == 7;
     int outW = swap ? h : w, outH = swap ? w : h;
     std::vector<uint8_t> out(picture->rgb.size());
     for (int y = 0; y < outH; ++y) {
         for (int x = 0; x < outW; ++x) {
-            // (x, y) in the upright picture comes from (sx, sy) in the stored one.
-            int sx = x, sy = y;
-            switch (orientation) {
-            case 2:
-                sx = w - 1 - x;
-                break;
-            case 3:
-                sx = w - 1 - x;
-                sy = h - 1 - y;
-                break;
-            case 4:
-                sy = h - 1 - y;
-                break;
-            case 5:
-                sx = y;
-                sy = x;
-                break;
-            case 6:
-                sx = y;
-                sy = h - 1 - x;
-                break;
-            case 7:
-                sx = w - 1 - y;
-                sy = h - 1 - x;
-                break;
-            case 8:
-                sx = w - 1 - y;
-                sy = x;
-                break;
-            }
+            // (x, y) in the upright picture comes from (sx, sy) in the stored one: 5 to 8
+            // swap the axes, then 2, 3, 7 and 8 mirror across and 3, 4, 6 and 7 upside down.
+            int u = swap ? y : x, v = swap ? x : y;
+            int sx = mirrorX ? w - 1 - u : u, sy = mirrorY ? h - 1 - v : v;
             std::memcpy(&out[3 * (static_cast<size_t>(y) * outW + x)],
                         &picture->rgb[3 * (static_cast<size_t>(sy) * w + sx)], 3);
         }
@@ -300,16 +276,99 @@ int gifRead(GifFileType* gif, GifByteType* into, int wanted) {
     throw ImportError(0, std::string("GIF: ") + (reason ? reason : "cannot be read"));
 }
 
+using GifFile = std::unique_ptr<GifFileType, void (*)(GifFileType*)>;
+
+// An extension record read through; a graphics control block before the first frame gives
+// the transparent index.
+void readGifExtension(GifFileType* gif, int frames, int* transparent) {
+    int code;
+    GifByteType* block;
+    if (DGifGetExtension(gif, &code, &block) == GIF_ERROR) {
+        gifFail(gif->Error);
+    }
+    GraphicsControlBlock control;
+    if (code == GRAPHICS_EXT_FUNC_CODE && block && frames == 0 &&
+        DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
+        *transparent = control.TransparentColor;
+    }
+    while (block) {
+        if (DGifGetExtensionNext(gif, &block) == GIF_ERROR) {
+            gifFail(gif->Error);
+        }
+    }
+}
+
+// A frame after the first, skipped through its compressed blocks only.
+void skipGifFrame(GifFileType* gif) {
+    int size;
+    GifByteType* block;
+    if (DGifGetCode(gif, &size, &block) == GIF_ERROR) {
+        gifFail(gif->Error);
+    }
+    while (block) {
+        if (DGifGetCodeNext(gif, &block) == GIF_ERROR) {
+            gifFail(gif->Error);
+        }
+    }
+}
+
+// The rows of a frame in the order they are stored: four passes when interlaced.
+std::vector<int> gifRows(const GifImageDesc& frame) {
+    std::vector<int> rows(std::max(frame.Height, 0));
+    for (int y = 0; y < frame.Height; ++y) {
+        rows[y] = y;
+    }
+    if (frame.Interlace) {
+        int at = 0;
+        for (int pass = 0; pass < 4; ++pass) {
+            static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
+            for (int y = start[pass]; y < frame.Height; y += step[pass]) {
+                rows[at++] = y;
+            }
+        }
+    }
+    return rows;
+}
+
+// The first frame drawn on the canvas of width by height in rgba, its transparent index left
+// as it was.
+void drawGifFrame(GifFileType* gif, int transparent, int width, int height,
+                  std::vector<uint8_t>* rgba) {
+    const GifImageDesc& frame = gif->Image;
+    checkSize(frame.Width, frame.Height);
+    ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
+    if (map == nullptr) {
+        throw ImportError(0, "GIF: no colour map");
+    }
+    std::vector<GifByteType> line(std::max(frame.Width, 1));
+    for (int y : gifRows(frame)) {
+        if (DGifGetLine(gif, line.data(), frame.Width) == GIF_ERROR) {
+            gifFail(gif->Error);
+        }
+        int cy = frame.Top + y;
+        for (int x = 0; x < frame.Width && cy >= 0 && cy < height; ++x) {
+            int cx = frame.Left + x, index = line[x];
+            if (cx < 0 || cx >= width || index == transparent || index >= map->ColorCount) {
+                continue;
+            }
+            uint8_t* pixel = &(*rgba)[4 * (static_cast<size_t>(cy) * width + cx)];
+            pixel[0] = map->Colors[index].Red;
+            pixel[1] = map->Colors[index].Green;
+            pixel[2] = map->Colors[index].Blue;
+            pixel[3] = 255;
+        }
+    }
+}
+
 // The first frame on the canvas, its transparent index (from the control block before it)
 // showing white; the frames after it are counted, not decoded.
 Picture readGif(const std::string& bytes) {
     GifSource source{&bytes, 0};
     int error = 0;
-    std::unique_ptr<GifFileType, void (*)(GifFileType*)> gif(DGifOpen(&source, gifRead, &error),
-                                                             [](GifFileType* g) {
-                                                                 int closing;
-                                                                 DGifCloseFile(g, &closing);
-                                                             });
+    GifFile gif(DGifOpen(&source, gifRead, &error), [](GifFileType* g) {
+        int closing;
+        DGifCloseFile(g, &closing);
+    });
     if (!gif) {
         gifFail(error);
     }
@@ -323,75 +382,15 @@ Picture readGif(const std::string& bytes) {
             gifFail(gif->Error);
         }
         if (record == EXTENSION_RECORD_TYPE) {
-            int code;
-            GifByteType* block;
-            if (DGifGetExtension(gif.get(), &code, &block) == GIF_ERROR) {
-                gifFail(gif->Error);
-            }
-            GraphicsControlBlock control;
-            if (code == GRAPHICS_EXT_FUNC_CODE && block && frames == 0 &&
-                DGifExtensionToGCB(block[0], block + 1, &control) == GIF_OK) {
-                transparent = control.TransparentColor;
-            }
-            while (block) {
-                if (DGifGetExtensionNext(gif.get(), &block) == GIF_ERROR) {
-                    gifFail(gif->Error);
-                }
-            }
+            readGifExtension(gif.get(), frames, &transparent);
         } else if (record == IMAGE_DESC_RECORD_TYPE) {
             if (DGifGetImageDesc(gif.get()) == GIF_ERROR) {
                 gifFail(gif->Error);
             }
             if (++frames > 1) {
-                // Later frames are skipped through their compressed blocks only.
-                int size;
-                GifByteType* block;
-                if (DGifGetCode(gif.get(), &size, &block) == GIF_ERROR) {
-                    gifFail(gif->Error);
-                }
-                while (block) {
-                    if (DGifGetCodeNext(gif.get(), &block) == GIF_ERROR) {
-                        gifFail(gif->Error);
-                    }
-                }
-                continue;
-            }
-            const GifImageDesc& frame = gif->Image;
-            checkSize(frame.Width, frame.Height);
-            ColorMapObject* map = frame.ColorMap ? frame.ColorMap : gif->SColorMap;
-            if (map == nullptr) {
-                throw ImportError(0, "GIF: no colour map");
-            }
-            std::vector<GifByteType> line(std::max(frame.Width, 1));
-            std::vector<int> rows(std::max(frame.Height, 0));
-            for (int y = 0; y < frame.Height; ++y) {
-                rows[y] = y;
-            }
-            if (frame.Interlace) {
-                int at = 0;
-                for (int pass = 0; pass < 4; ++pass) {
-                    static const int start[] = {0, 4, 2, 1}, step[] = {8, 8, 4, 2};
-                    for (int y = start[pass]; y < frame.Height; y += step[pass]) {
-                        rows[at++] = y;
-                    }
-                }
-            }
-            for (int y : rows) {
-                if (DGifGetLine(gif.get(), line.data(), frame.Width) == GIF_ERROR) {
-                    gifFail(gif->Error);
-                }
-                int cy = frame.Top + y;
-                for (int x = 0; x < frame.Width && cy >= 0 && cy < height; ++x) {
-                    int cx = frame.Left + x, index = line[x];
-                    if (cx < 0 || cx >= width || index == transparent || index >= map->ColorCount) {
-                        continue;
-                    }
-                    uint8_t* pixel = &rgba[4 * (static_cast<size_t>(cy) * width + cx)];
-                    pixel[0] = map->Colors[index].Red;
-                    pixel[1] = map->Colors[index].Green;
-                    pixel[2] = map->Colors[index].Blue;
-                    pixel[3] = 255;
-                }
+                skipGifFrame(gif.get());
+            } else {
+                drawGifFrame(gif.get(), transparent, width, height, &rgba);
             }
         }
     } while (record != TERMINATE_RECORD_TYPE);

@@ -1,10 +1,10 @@
-// Paint as the SVG reader's traversal reports it: none, currentColor, a colour, or a
-// reference (a gradient, with its mean colour). Included by svg_read.cpp alone, whose one
-// translation unit holds all of svgpp.
+// Paint as the SVG reader's traversal reports it, made a PaintValue: none, currentColor, a
+// colour, or a reference (a gradient, with its mean colour). Included by svg_read.cpp alone,
+// whose one translation unit holds all of svgpp.
 #pragma once
 
-#include "drawing.h"
-#include "svg_prepare.h"
+#include "svg_gradient.h"
+#include "svg_style.h"
 
 #include <boost/range.hpp>
 #include <svgpp/definitions.hpp>
@@ -12,19 +12,6 @@
 
 #include <map>
 #include <string>
-
-enum class PaintKind { none, colour, currentColour };
-
-struct PaintValue {
-    PaintKind kind = PaintKind::none;
-    Colour colour{0, 0, 0};
-    double opacity = 1;                      // a gradient's mean opacity
-    const GradientPaint* gradient = nullptr; // a gradient's stops and geometry
-};
-
-inline Colour fromInteger(int rgb) {
-    return {(rgb >> 16) & 255, (rgb >> 8) & 255, rgb & 255};
-}
 
 // Sets a fill or a stroke paint from what svgpp parsed: none, currentColor, a colour or a
 // reference (a gradient, anything else by the fallback).

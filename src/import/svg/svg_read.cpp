@@ -7,10 +7,11 @@
 #include "geometry.h"
 #include "svg.h"
 
-#include "svg_dash.h"
 #include "svg_effects.h"
 #include "svg_paint.h"
 #include "svg_prepare.h"
+#include "svg_shapes.h"
+#include "svg_style.h"
 #include "svg_text.h"
 
 #include <libxml/tree.h>
@@ -25,70 +26,6 @@
 namespace {
 
 namespace tag = svgpp::tag;
-
-// Past these the input is no logo: coordinates stay far inside what the later stages can
-// square and sum, and the segments within memory.
-constexpr double largestCoordinate = 1e9;
-constexpr size_t maxSegments = 2000000;
-// Dashes a drawing may be cut into; past this a dashed stroke is drawn solid, with a note.
-constexpr size_t maxDashes = 100000;
-// Clip paths, masks and markers read within one another; past this they refer in a loop.
-constexpr int maxNesting = 8;
-
-struct ReadState {
-    Drawing drawing;
-    const std::map<std::string, GradientPaint>* gradients;
-    int line = 0; // of the element being read
-    size_t segments = 0;
-    size_t dashes = 0;
-    bool root = true;                               // the next viewport is the root's
-    const std::map<std::string, xmlNode*>* sources; // clip paths, masks, markers by id
-    int nesting = 0;
-    bool clipping = false; // reading a clip path: outlines only, filled by their clip-rule
-};
-
-// A note on the element being read, said once.
-void addNote(ReadState& state, const std::string& what) {
-    std::string line = state.line > 0 ? "line " + std::to_string(state.line) + ": " : "";
-    std::vector<std::string>& notes = state.drawing.notes;
-    if (std::find(notes.begin(), notes.end(), line + what) == notes.end()) {
-        notes.push_back(line + what);
-    }
-}
-
-// The inherited properties.
-struct Style {
-    PaintValue fill{PaintKind::colour, {0, 0, 0}, 1};
-    PaintValue stroke;
-    Colour color{0, 0, 0};
-    double fillOpacity = 1, strokeOpacity = 1, strokeWidth = 1, miterLimit = 4;
-    FillRule fillRule = FillRule::nonZero, clipRule = FillRule::nonZero;
-    std::string markers[3]; // ids at the start, the middle vertices and the end
-    LineJoin lineJoin = LineJoin::miter;
-    LineCap lineCap = LineCap::butt;
-    std::string dashArray, dashOffset; // as written: lengths resolve in the shape's viewport
-};
-
-// What paints a run of geometry: the style, group opacity, transform and viewport size of
-// the element it comes from.
-struct Look {
-    Style style;
-    double opacity;
-    Matrix matrix;
-    Point viewportSize;
-    int line;
-};
-
-double clampUnit(double value) {
-    return std::isfinite(value) ? std::min(1.0, std::max(0.0, value)) : 1.0;
-}
-
-void checkNumber(const ReadState& state, double value) {
-    if (!std::isfinite(value) || std::fabs(value) > largestCoordinate) {
-        throw ImportError(state.line, "the number " + std::to_string(value) +
-                                          " is out of range for a logo (at most 1e9 in size)");
-    }
-}
 
 // Collects a transform list into one matrix.
 struct TransformReader {
@@ -115,18 +52,18 @@ class Context : public TransformReader {
         : state(state), line(static_cast<int>(xmlGetLineNo(root))), node(root),
           firstShape(state.drawing.shapes.size()) {
         lengths.set_viewport_size(100, 100);
-        readMarkers();
+        readStyleAttributes(node, &style);
     }
 
     Context(Context& parent, xmlNode* const& node)
         : TransformReader{parent.matrix}, state(parent.state), style(parent.style),
           opacity(parent.opacity), lengths(parent.lengths), viewportSize(parent.viewportSize),
           disabled(parent.disabled), node(node), firstShape(state.drawing.shapes.size()),
-          text(parent.text), looks(parent.looks) {
+          text(parent.text) {
         long number = xmlGetLineNo(node);
         line = number > 0 && number < INT_MAX ? static_cast<int>(number) : 0;
         state.line = line;
-        readMarkers();
+        readStyleAttributes(node, &style);
     }
 
     Context(const Context&) = delete;
@@ -236,9 +173,8 @@ class Context : public TransformReader {
     bool disabled = false;
     int line = 0;
     xmlNode* node;
-    size_t firstShape = 0; // the first of the shapes this element draws
-    SvgText* text = nullptr;         // inside <text>: where its characters go
-    std::vector<Look>* looks = nullptr; // and what paints each of them
+    size_t firstShape = 0;         // the first of the shapes this element draws
+    TextBeingRead* text = nullptr; // inside <text>: where its characters go
     bool viewportClip = false;
     Box viewport{0, 0, 0, 0};
     Matrix viewportMatrix;
@@ -263,36 +199,13 @@ class Context : public TransformReader {
     Look look() const {
         return {style, opacity, matrix, viewportSize, line};
     }
-    // A shape of subpaths painted as look says: its fill, then its stroke (dashed apart).
-    void addPainted(std::vector<Subpath> subpaths, const Look& look);
 
   private:
-    void readMarkers();
     void clipBy(const std::string& id, bool mask);
-    Paint paintOf(const PaintValue& value, double ownOpacity, const Look& look,
-                  const std::vector<Subpath>& subpaths) const;
 };
 
 // Shapes of a clip path, mask or marker, read from its prepared <g> through m.
 std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer, bool clipping);
-
-void Context::readMarkers() {
-    if (xmlHasProp(node, BAD_CAST "stroke-dasharray")) {
-        style.dashArray = attribute("stroke-dasharray");
-    }
-    if (xmlHasProp(node, BAD_CAST "stroke-dashoffset")) {
-        style.dashOffset = attribute("stroke-dashoffset");
-    }
-    std::string all = attribute("marker");
-    const char* names[3] = {"marker-start", "marker-mid", "marker-end"};
-    for (int i = 0; i < 3; ++i) {
-        std::string value = attribute(names[i]);
-        value = value.empty() ? all : value;
-        if (!value.empty()) {
-            style.markers[i] = referenceId(value);
-        }
-    }
-}
 
 void Context::clipBy(const std::string& id, bool mask) {
     xmlNode* clip = source(id);
@@ -316,106 +229,51 @@ class ShapeContext : public Context {
     ShapeContext(Context& parent, xmlNode* const& node) : Context(parent, node) {}
 
     void path_move_to(double x, double y, tag::coordinate::absolute) {
-        checkNumber(state, x);
-        checkNumber(state, y);
-        subpaths.push_back({{x, y}, {}, false});
+        path.moveTo(state, {x, y});
     }
     void path_line_to(double x, double y, tag::coordinate::absolute) {
-        add({false, {0, 0}, {0, 0}, {x, y}});
+        path.add(state, {false, {0, 0}, {0, 0}, {x, y}});
     }
     void path_cubic_bezier_to(double x1, double y1, double x2, double y2, double x, double y,
                               tag::coordinate::absolute) {
-        add({true, {x1, y1}, {x2, y2}, {x, y}});
+        path.add(state, {true, {x1, y1}, {x2, y2}, {x, y}});
     }
     void path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc, bool sweep,
                                 double x, double y, tag::coordinate::absolute);
     void path_close_subpath() {
-        if (!subpaths.empty()) {
-            subpaths.back().closed = true;
-        }
+        path.close();
     }
     void path_exit() {}
 
     void on_exit_element();
 
   private:
-    void addShape();
     void drawMarkers();
-    Point current() const;
-    void add(const Segment& segment);
 
-    std::vector<Subpath> subpaths;
+    PathBuilder path;
 };
-
-void ShapeContext::add(const Segment& segment) {
-    for (double v : {segment.control1.x, segment.control1.y, segment.control2.x, segment.control2.y,
-                     segment.end.x, segment.end.y}) {
-        checkNumber(state, v);
-    }
-    if (++state.segments > maxSegments) {
-        throw ImportError(state.line, "more than " + std::to_string(maxSegments) +
-                                          " path segments: not a logo");
-    }
-    if (subpaths.empty()) {
-        subpaths.push_back({{0, 0}, {}, false});
-    } else if (subpaths.back().closed) { // drawing on after a close starts where it closed
-        subpaths.push_back({subpaths.back().start, {}, false});
-    }
-    subpaths.back().segments.push_back(segment);
-}
-
-Point ShapeContext::current() const {
-    if (subpaths.empty()) {
-        return {0, 0};
-    }
-    const Subpath& last = subpaths.back();
-    return last.closed || last.segments.empty() ? last.start : last.segments.back().end;
-}
 
 void ShapeContext::path_elliptical_arc_to(double rx, double ry, double rotation, bool largeArc,
                                           bool sweep, double x, double y,
                                           tag::coordinate::absolute) {
     for (const Segment& segment :
-         arcSegments(current(), rx, ry, rotation, largeArc, sweep, {x, y})) {
-        add(segment);
+         arcSegments(path.current(), rx, ry, rotation, largeArc, sweep, {x, y})) {
+        path.add(state, segment);
     }
-}
-
-Paint Context::paintOf(const PaintValue& value, double ownOpacity, const Look& look,
-                       const std::vector<Subpath>& subpaths) const {
-    Paint paint;
-    paint.opacity = value.opacity * ownOpacity * look.opacity;
-    paint.set = value.kind != PaintKind::none && paint.opacity > 0;
-    paint.colour = value.kind == PaintKind::currentColour ? look.style.color : value.colour;
-    if (paint.set && value.gradient != nullptr && !state.clipping) {
-        paint.gradient = placeGradient(*value.gradient, ownOpacity * look.opacity,
-                                       look.viewportSize, subpaths);
-        paint.set = paint.gradient != nullptr;
-    }
-    return paint;
 }
 
 void ShapeContext::on_exit_element() {
-    subpaths.erase(std::remove_if(subpaths.begin(), subpaths.end(),
-                                  [](const Subpath& s) { return s.segments.empty() && !s.closed; }),
-                   subpaths.end());
-    // A closed one without segments is a dot for round or square caps: a line of no length,
-    // since a subpath always has a segment.
-    for (Subpath& subpath : subpaths) {
-        if (subpath.segments.empty()) {
-            subpath.segments.push_back({false, {}, {}, subpath.start});
-        }
-    }
-    if (disabled || subpaths.empty()) {
+    path.finish();
+    if (disabled || path.subpaths.empty()) {
         return;
     }
     std::string name = node ? reinterpret_cast<const char*>(node->name) : "";
     bool marked = !state.clipping &&
                   (name == "path" || name == "line" || name == "polyline" || name == "polygon");
-    std::vector<Subpath> outline = marked ? subpaths : std::vector<Subpath>{};
-    addShape();
+    std::vector<Subpath> outline = marked ? path.subpaths : std::vector<Subpath>{};
+    addPainted(state, std::move(path.subpaths), look());
     if (marked) {
-        subpaths = std::move(outline);
+        path.subpaths = std::move(outline);
         drawMarkers();
     }
     Context::on_exit_element();
@@ -423,7 +281,7 @@ void ShapeContext::on_exit_element() {
 
 // Each marker's content at its vertices, in the order SVG draws them: after the path.
 void ShapeContext::drawMarkers() {
-    for (const MarkerPlace& place : markerPlaces(subpaths)) {
+    for (const MarkerPlace& place : markerPlaces(path.subpaths)) {
         xmlNode* marker = source(style.markers[static_cast<int>(place.kind)]);
         if (marker == nullptr) {
             continue;
@@ -441,66 +299,6 @@ void ShapeContext::drawMarkers() {
     }
 }
 
-void ShapeContext::addShape() {
-    addPainted(std::move(subpaths), look());
-}
-
-void Context::addPainted(std::vector<Subpath> subpaths, const Look& look) {
-    if (subpaths.empty()) { // a run of text with no outline, such as spaces alone
-        return;
-    }
-    const Style& style = look.style;
-    Shape shape;
-    shape.fill = paintOf(style.fill, style.fillOpacity, look, subpaths);
-    shape.stroke = paintOf(style.stroke, style.strokeOpacity, look, subpaths);
-    shape.stroke.set = shape.stroke.set && style.strokeWidth > 0;
-    if (state.clipping) {
-        shape.fill = Paint{true, {0, 0, 0}, 1, nullptr};
-        shape.stroke = Paint{};
-    }
-    if (!shape.fill.set && !shape.stroke.set) {
-        return;
-    }
-    const Matrix& m = look.matrix;
-    for (double v : {m.a, m.b, m.c, m.d, m.e, m.f, style.strokeWidth}) {
-        checkNumber(state, v);
-    }
-    shape.transform = m;
-    shape.fillRule = state.clipping ? style.clipRule : style.fillRule;
-    shape.strokeWidth = style.strokeWidth;
-    shape.lineJoin = style.lineJoin;
-    shape.lineCap = style.lineCap;
-    shape.miterLimit = style.miterLimit;
-    shape.line = look.line;
-    double diagonal = std::hypot(look.viewportSize.x, look.viewportSize.y) / std::sqrt(2.0);
-    std::vector<double> dashes =
-        shape.stroke.set ? dashPattern(style.dashArray, diagonal) : std::vector<double>{};
-    if (dashes.empty()) {
-        shape.subpaths = std::move(subpaths);
-        state.drawing.shapes.push_back(std::move(shape));
-        return;
-    }
-    Shape stroke = shape;
-    stroke.fill = Paint{};
-    stroke.subpaths = subpaths;
-    double offset = cssLength(style.dashOffset, 16, diagonal, 0);
-    if (!dashSubpaths(&stroke.subpaths, dashes, offset, maxDashes - state.dashes)) {
-        addNote(state, "a stroke cut into more than " + std::to_string(maxDashes) +
-                           " dashes: drawn solid");
-        stroke.subpaths = subpaths;
-    } else {
-        state.dashes += stroke.subpaths.size();
-    }
-    shape.stroke = Paint{};
-    if (shape.fill.set) {
-        shape.subpaths = std::move(subpaths);
-        state.drawing.shapes.push_back(std::move(shape));
-    }
-    if (!stroke.subpaths.empty()) {
-        state.drawing.shapes.push_back(std::move(stroke));
-    }
-}
-
 // <text> or a <tspan> in it: its characters go to the text's layout with the look they
 // are painted in; the text, when it ends, is set and painted run by run.
 class TextContext : public Context {
@@ -508,48 +306,33 @@ class TextContext : public Context {
     TextContext(Context& parent, xmlNode* const& node)
         : Context(parent, node), font(textFontOf(node)) {
         if (text == nullptr) {
-            own = std::make_unique<std::pair<SvgText, std::vector<Look>>>();
-            text = &own->first;
-            looks = &own->second;
+            own = std::make_unique<TextBeingRead>();
+            text = own.get();
         }
-        text->enter(node, font, viewportSize.x, viewportSize.y);
+        text->layout.enter(node, font, viewportSize.x, viewportSize.y);
     }
 
     // svgpp's range points into a string it has already freed: the text is taken from the
     // next text node among the element's children instead, which is the one it reports.
     template <class Range> void set_text(const Range&) {
-        next = next == nullptr ? node->children : next->next;
-        while (next != nullptr && next->type != XML_TEXT_NODE &&
-               next->type != XML_CDATA_SECTION_NODE) {
-            next = next->next;
+        next = nextTextNode(node, next);
+        if (next != nullptr && !disabled) {
+            addCharacters(text, next, look(), font);
         }
-        if (next == nullptr || disabled || looks->size() >= 10000) {
-            return;
-        }
-        looks->push_back(look());
-        looks->back().style.fillRule = FillRule::nonZero; // glyphs fill by their winding
-        const char* content = reinterpret_cast<const char*>(next->content);
-        text->add(content ? content : "", looks->size() - 1, font);
     }
 
     void on_exit_element() {
-        text->leave();
+        text->layout.leave();
         if (own) {
-            std::vector<std::string> notes;
-            for (PlacedRun& run : text->layOut(&notes)) {
-                addPainted(std::move(run.subpaths), (*looks)[run.look]);
-            }
-            for (const std::string& note : notes) {
-                addNote(state, note);
-            }
+            paintText(state, own.get());
         }
         Context::on_exit_element();
     }
 
   private:
     TextFont font;
-    xmlNode* next = nullptr; // the text node last taken
-    std::unique_ptr<std::pair<SvgText, std::vector<Look>>> own; // the <text> itself holds them
+    xmlNode* next = nullptr;            // the text node last taken
+    std::unique_ptr<TextBeingRead> own; // the <text> itself holds its layout
 };
 
 // Absolute coordinates, no shorthands, quadratics as cubics; arcs come to the shape.
@@ -697,12 +480,7 @@ std::vector<Shape> readSource(xmlNode* source, const Matrix& m, ReadState& outer
     Traversal::load_expected_element(source, context, tag::element::g());
     context.on_exit_element();
     outer.segments = inner.segments;
-    for (const std::string& note : inner.drawing.notes) {
-        std::vector<std::string>& notes = outer.drawing.notes;
-        if (std::find(notes.begin(), notes.end(), note) == notes.end()) {
-            notes.push_back(note);
-        }
-    }
+    addNotes(outer, inner.drawing.notes);
     return std::move(inner.drawing.shapes);
 }
 
