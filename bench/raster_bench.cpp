@@ -10,6 +10,7 @@
 #include <chrono>
 #include <cmath>
 #include <cstdio>
+#include <cstdlib>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -66,13 +67,23 @@ template <typename F> double bestSeconds(int runs, F work) {
 
 } // namespace
 
-int main() {
+// With sizes as arguments, only those, once each (for a profiler).
+int main(int argc, char** argv) {
+    std::vector<int> sizes{512, 2048, 4096};
+    int runs = 3;
+    if (argc > 1) {
+        sizes.clear();
+        runs = 1;
+        for (int i = 1; i < argc; ++i) {
+            sizes.push_back(std::atoi(argv[i]));
+        }
+    }
     std::printf("%-6s %10s %14s %14s %10s\n", "pixels", "PNG bytes", "decode+trace s",
                 "whole import s", "shapes");
-    for (int size : {512, 2048, 4096}) {
+    for (int size : sizes) {
         std::string png = drawLogo(size);
         size_t shapes = 0;
-        double trace = bestSeconds(3, [&] { shapes = readPicture(png, {}, {}).shapes.size(); });
+        double trace = bestSeconds(runs, [&] { shapes = readPicture(png, {}, {}).shapes.size(); });
         std::string path = "/tmp/raster_bench_" + std::to_string(size) + ".png";
         if (FILE* file = std::fopen(path.c_str(), "wb")) {
             std::fwrite(png.data(), 1, png.size(), file);
@@ -80,7 +91,7 @@ int main() {
         }
         ImportOptions options;
         options.svgPath = path;
-        double whole = bestSeconds(3, [&] {
+        double whole = bestSeconds(runs, [&] {
             std::ostringstream out, err;
             importLogo(options, out, err);
         });

@@ -5,7 +5,8 @@
 
 #include <algorithm>
 #include <cmath>
-#include <unordered_map>
+#include <cstdint>
+#include <cstring>
 
 namespace {
 
@@ -24,7 +25,7 @@ double dot(Point a, Point b) {
     return a.x * b.x + a.y * b.y;
 }
 double length(Point a) {
-    return std::hypot(a.x, a.y);
+    return std::sqrt(a.x * a.x + a.y * a.y);
 }
 Point unit(Point a) {
     double l = length(a);
@@ -33,7 +34,8 @@ Point unit(Point a) {
 
 // How fast the field changes at a sample, per pixel.
 float slope(const Field& field, int x, int y) {
-    float gx = field.at(x + 1, y) - field.at(x - 1, y), gy = field.at(x, y + 1) - field.at(x, y - 1);
+    float gx = field.at(x + 1, y) - field.at(x - 1, y),
+          gy = field.at(x, y + 1) - field.at(x, y - 1);
     return std::sqrt(gx * gx + gy * gy) / 2;
 }
 
@@ -56,27 +58,70 @@ Point crossing(const Field& field, int px, int py, int dx, int dy, bool* shallow
     return {ix + 0.5 + t * sx, iy + 0.5 + t * sy};
 }
 
-// The closed rings of the half-share line, each with the inside on the same side.
+// The field's row y with a zero on either side (and all zeros above and below the field).
+void paddedRow(const Field& field, int y, std::vector<float>* row) {
+    std::fill(row->begin(), row->end(), 0.0f);
+    if (y >= 0 && y < field.height) {
+        std::copy_n(&field.values[static_cast<size_t>(y) * field.width], field.width,
+                    row->begin() + 1);
+    }
+}
+
+// Whether each sample of a padded row is inside (at least one half), with eight spare zeros
+// at the end for the skip below.
+void insideRow(const std::vector<float>& row, std::vector<uint8_t>* inside) {
+    inside->assign(row.size() + 8, 0);
+    for (size_t i = 0; i < row.size(); ++i) {
+        (*inside)[i] = row[i] >= 0.5f;
+    }
+}
+
+// Whether the cells from x on to x + 6 all lie inside or all outside: the eight samples above
+// and below them agree.
+bool uniformCells(const uint8_t* upper, const uint8_t* lower) {
+    uint64_t a, b;
+    std::memcpy(&a, upper, 8);
+    std::memcpy(&b, lower, 8);
+    return a == b && (a == 0 || a == 0x0101010101010101ull);
+}
+
+// The closed rings of the half-share line, each with the inside on the same side. Cells are
+// visited a row at a time; each crossing is numbered when first met, its number kept for the
+// cell that shares its edge (the next one along, or the one below).
 std::vector<Ring> march(const Field& field, long* crossings, long* shallow) {
-    const long stride = field.width + 2;
-    // Horizontal edge (x, y)-(x+1, y) and vertical edge (x, y)-(x, y+1), for x and y from -1.
-    auto edgeId = [&](int x, int y, bool vertical) {
-        return ((static_cast<long>(y) + 1) * stride + (x + 1)) * 2 + vertical;
-    };
-    std::unordered_map<long, long> next;
-    std::unordered_map<long, Point> where;
+    const int w = field.width;
+    std::vector<Point> where;
+    std::vector<int> next;
+    std::vector<int> above(w + 2, -1), below(w + 2, -1);
+    std::vector<float> upper(w + 2), lower(w + 2);
+    std::vector<uint8_t> upperIn, lowerIn;
+    paddedRow(field, -1, &lower);
+    insideRow(lower, &lowerIn);
     for (int y = -1; y < field.height; ++y) {
-        for (int x = -1; x < field.width; ++x) {
-            // Corners clockwise from the top left; edge k runs from corner k to corner k + 1.
-            float v[4] = {field.at(x, y), field.at(x + 1, y), field.at(x + 1, y + 1),
-                          field.at(x, y + 1)};
-            int in = (v[0] >= 0.5f) | (v[1] >= 0.5f) << 1 | (v[2] >= 0.5f) << 2 |
-                     (v[3] >= 0.5f) << 3;
-            if (in == 0 || in == 15) {
+        upper.swap(lower);
+        upperIn.swap(lowerIn);
+        paddedRow(field, y + 1, &lower);
+        insideRow(lower, &lowerIn);
+        above.swap(below);
+        std::fill(below.begin(), below.end(), -1);
+        int leftEdge = -1;
+        for (int x = -1; x < w; ++x) {
+            if (uniformCells(&upperIn[x + 1], &lowerIn[x + 1])) {
+                x += 6;
+                leftEdge = -1;
                 continue;
             }
-            long ids[4] = {edgeId(x, y, false), edgeId(x + 1, y, true), edgeId(x, y + 1, false),
-                           edgeId(x, y, true)};
+            // Corners clockwise from the top left; edge k runs from corner k to corner k + 1.
+            float v[4] = {upper[x + 1], upper[x + 2], lower[x + 2], lower[x + 1]};
+            int in =
+                upperIn[x + 1] | upperIn[x + 2] << 1 | lowerIn[x + 2] << 2 | lowerIn[x + 1] << 3;
+            if (in == 0 || in == 15) {
+                leftEdge = -1;
+                continue;
+            }
+            int* ids[4] = {&above[x + 1], nullptr, &below[x + 1], &leftEdge};
+            int rightEdge = -1;
+            ids[1] = &rightEdge;
             const int sx[4] = {x, x + 1, x, x}, sy[4] = {y, y, y + 1, y};
             const int dx[4] = {1, 0, 1, 0}, dy[4] = {0, 1, 0, 1};
             int leaving[2], entering[2], nl = 0, ne = 0;
@@ -86,38 +131,40 @@ std::vector<Ring> march(const Field& field, long* crossings, long* shallow) {
                     continue;
                 }
                 (from ? leaving[nl++] : entering[ne++]) = k;
-                if (where.find(ids[k]) == where.end()) {
+                if (*ids[k] < 0) {
                     bool slow;
-                    where[ids[k]] = crossing(field, sx[k], sy[k], dx[k], dy[k], &slow);
+                    *ids[k] = static_cast<int>(where.size());
+                    where.push_back(crossing(field, sx[k], sy[k], dx[k], dy[k], &slow));
+                    next.push_back(-1);
                     ++*crossings;
                     *shallow += slow;
                 }
             }
             if (nl == 1) {
-                next[ids[leaving[0]]] = ids[entering[0]];
-                continue;
+                next[*ids[leaving[0]]] = *ids[entering[0]];
+            } else {
+                // A saddle: the inside corners joined through the middle when it is inside.
+                bool joined = (v[0] + v[1] + v[2] + v[3]) / 4 >= 0.5f;
+                for (int k : leaving) {
+                    next[*ids[k]] = *ids[joined ? (k + 1) % 4 : (k + 3) % 4];
+                }
             }
-            // A saddle: the inside corners joined through the middle when it is inside.
-            bool joined = (v[0] + v[1] + v[2] + v[3]) / 4 >= 0.5f;
-            for (int k : leaving) {
-                int partner = joined ? (k + 1) % 4 : (k + 3) % 4;
-                next[ids[k]] = ids[partner];
-            }
+            leftEdge = rightEdge;
         }
     }
     std::vector<Ring> rings;
-    while (!next.empty()) {
-        long start = next.begin()->first, at = start;
+    for (size_t start = 0; start < next.size(); ++start) {
+        if (next[start] < 0) {
+            continue;
+        }
         Ring ring;
-        do {
+        // Each crossing is taken once; a broken chain (impossible on a closed field) ends it.
+        for (int at = static_cast<int>(start); at >= 0 && next[at] >= 0;) {
             ring.push_back(where[at]);
-            auto step = next.find(at);
-            if (step == next.end()) {
-                break; // cannot happen on a closed field; ends the ring rather than loop
-            }
-            at = step->second;
-            next.erase(step);
-        } while (at != start);
+            int step = next[at];
+            next[at] = -1;
+            at = step;
+        }
         rings.push_back(std::move(ring));
     }
     return rings;
@@ -135,12 +182,13 @@ double ringArea(const Ring& ring) {
 
 Point bezier(const Point c[4], double t) {
     double s = 1 - t;
-    return c[0] * (s * s * s) + c[1] * (3 * s * s * t) + c[2] * (3 * s * t * t) + c[3] * (t * t * t);
+    return c[0] * (s * s * s) + c[1] * (3 * s * s * t) + c[2] * (3 * s * t * t) +
+           c[3] * (t * t * t);
 }
 
 // The cubic from first to last with the given end tangents nearest the points in least squares.
-void fitControls(const Ring& p, size_t first, size_t last, const std::vector<double>& u,
-                 Point t1, Point t2, Point c[4]) {
+void fitControls(const Ring& p, size_t first, size_t last, const std::vector<double>& u, Point t1,
+                 Point t2, Point c[4]) {
     double m[2][2] = {{0, 0}, {0, 0}}, r[2] = {0, 0};
     c[0] = p[first];
     c[3] = p[last];
@@ -150,7 +198,8 @@ void fitControls(const Ring& p, size_t first, size_t last, const std::vector<dou
         m[0][0] += dot(a1, a1);
         m[0][1] += dot(a1, a2);
         m[1][1] += dot(a2, a2);
-        Point rest = p[i] - (c[0] * (s * s * s + 3 * s * s * t) + c[3] * (3 * s * t * t + t * t * t));
+        Point rest =
+            p[i] - (c[0] * (s * s * s + 3 * s * s * t) + c[3] * (3 * s * t * t + t * t * t));
         r[0] += dot(a1, rest);
         r[1] += dot(a2, rest);
     }
@@ -229,14 +278,18 @@ void fitRun(const Ring& p, size_t first, size_t last, Point t1, Point t2, double
     fitRun(p, at, last, middle, t2, tolerance, depth + 1, out);
 }
 
-// A straight run when every point lies within tolerance of the chord, else curves.
+// A straight run when every point lies within tolerance of the chord (not only of its line:
+// a run out and back along one line is no chord), else curves.
 void fitPiece(const Ring& p, size_t first, size_t last, Point t1, Point t2, double tolerance,
               Subpath* out) {
+    double span = length(p[last] - p[first]);
     Point chord = unit(p[last] - p[first]);
     bool straight = true;
     for (size_t i = first + 1; i < last && straight; ++i) {
         Point d = p[i] - p[first];
-        straight = std::fabs(d.x * chord.y - d.y * chord.x) <= tolerance;
+        double along = dot(d, chord);
+        straight = std::fabs(d.x * chord.y - d.y * chord.x) <= tolerance && along >= -tolerance &&
+                   along <= span + tolerance;
     }
     if (straight) {
         out->segments.push_back({false, p[first], p[last], p[last]});
@@ -278,8 +331,79 @@ std::vector<size_t> corners(const Ring& ring) {
     return found;
 }
 
-Subpath fitRing(const Ring& ring, double tolerance) {
-    std::vector<size_t> cuts = corners(ring);
+double cross(Point a, Point b) {
+    return a.x * b.y - a.y * b.x;
+}
+
+// Where the sides into and out of corner i meet, from the ring one and two pixels before and
+// after it; false when they run almost parallel or meet further than reach from it.
+bool cornerPoint(const Ring& ring, size_t i, double reach, Point* meet) {
+    Point a1 = ring[along(ring, i, 1, -1)], a2 = ring[along(ring, i, 2, -1)];
+    Point b1 = ring[along(ring, i, 1, 1)], b2 = ring[along(ring, i, 2, 1)];
+    Point in = a1 - a2, out = b2 - b1;
+    double turn = cross(in, out);
+    if (std::fabs(turn) < 0.1 * length(in) * length(out)) {
+        return false;
+    }
+    double s = cross(b1 - a1, out) / turn, t = cross(b1 - a1, in) / turn;
+    *meet = a1 + in * s;
+    // Beyond the rounded corner, as seen from the chord across it.
+    Point chord = b1 - a1;
+    double here = cross(chord, ring[i] - a1), there = cross(chord, *meet - a1);
+    return s >= 0 && t <= 0 && here * there > 0 && std::fabs(there) >= std::fabs(here) &&
+           length(*meet - ring[i]) <= reach;
+}
+
+// The half-share line cuts every corner short, a tip most (its pixels are never half
+// covered): each corner moves out to where its two sides meet, the points rounding it within
+// a pixel either way left out, never past the picture's sides. The cuts are renumbered.
+Ring sharpen(const Ring& ring, Point size, std::vector<size_t>* cuts) {
+    size_t n = ring.size();
+    std::vector<uint8_t> drop(n, 0), isCut(n, 0);
+    for (size_t c : *cuts) {
+        isCut[c] = 1;
+    }
+    Ring out = ring;
+    // A dot's outline is all corners: it stays round.
+    double perimeter = 0;
+    for (size_t i = 0; i < n; ++i) {
+        perimeter += length(ring[(i + 1) % n] - ring[i]);
+    }
+    for (size_t c : *cuts) {
+        if (perimeter < 16) {
+            break;
+        }
+        size_t before = along(ring, c, 1, -1), after = along(ring, c, 1, 1);
+        bool alone = true;
+        for (size_t j = (before + 1) % n; j != after && alone; j = (j + 1) % n) {
+            alone = j == c || !isCut[j];
+        }
+        Point meet;
+        if (!alone || before == after || !cornerPoint(ring, c, 1.0, &meet)) {
+            continue;
+        }
+        out[c] = {std::clamp(meet.x, 0.0, size.x), std::clamp(meet.y, 0.0, size.y)};
+        for (size_t j = (before + 1) % n; j != after; j = (j + 1) % n) {
+            drop[j] |= j != c;
+        }
+    }
+    Ring kept;
+    std::vector<size_t> renumbered;
+    for (size_t i = 0; i < n; ++i) {
+        if (isCut[i]) {
+            renumbered.push_back(kept.size());
+        }
+        if (!drop[i]) {
+            kept.push_back(out[i]);
+        }
+    }
+    *cuts = renumbered;
+    return kept;
+}
+
+Subpath fitRing(const Ring& traced, Point size, double tolerance) {
+    std::vector<size_t> cuts = corners(traced);
+    Ring ring = sharpen(traced, size, &cuts);
     bool smooth = cuts.empty();
     if (smooth) {
         cuts.push_back(0);
@@ -316,7 +440,8 @@ Outlines traceField(const Field& field, double speckle, double tolerance) {
         if (ring.size() < 3 || std::fabs(ringArea(ring)) < speckle) {
             continue;
         }
-        outlines.subpaths.push_back(fitRing(ring, tolerance));
+        outlines.subpaths.push_back(
+            fitRing(ring, {double(field.width), double(field.height)}, tolerance));
     }
     return outlines;
 }

@@ -39,40 +39,29 @@ void checkSize(double width, double height) {
     }
 }
 
-// RGBA rows laid over white, as the program's background shows them.
+// RGBA pixels laid over white, as the program's background shows them, into three bytes a
+// pixel; rgb may be rgba itself, each pixel written no later than it is read.
+void layOverWhite(const uint8_t* rgba, size_t count, uint8_t* rgb) {
+    for (size_t i = 0; i < count; ++i) {
+        const uint8_t* p = rgba + 4 * i;
+        int alpha = p[3];
+        for (int c = 0; c < 3; ++c) {
+            rgb[3 * i + c] =
+                alpha == 255
+                    ? p[c]
+                    : static_cast<uint8_t>((p[c] * alpha + 255 * (255 - alpha) + 127) / 255);
+        }
+    }
+}
+
 Picture overWhite(int width, int height, const uint8_t* rgba) {
     Picture picture;
     picture.width = width;
     picture.height = height;
     size_t count = static_cast<size_t>(width) * height;
     picture.rgb.resize(count * 3);
-    for (size_t i = 0; i < count; ++i) {
-        int alpha = rgba[4 * i + 3];
-        for (int c = 0; c < 3; ++c) {
-            picture.rgb[3 * i + c] =
-                static_cast<uint8_t>((rgba[4 * i + c] * alpha + 255 * (255 - alpha) + 127) / 255);
-        }
-    }
+    layOverWhite(rgba, count, picture.rgb.data());
     return picture;
-}
-
-Picture readPng(const std::string& bytes) {
-    png_image image;
-    std::memset(&image, 0, sizeof image);
-    image.version = PNG_IMAGE_VERSION;
-    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
-        throw ImportError(0, std::string("PNG: ") + image.message);
-    }
-    std::unique_ptr<png_image, void (*)(png_image*)> owner(&image, png_image_free);
-    checkSize(image.width, image.height);
-    // 16-bit, palettes with transparency, grey and interlaced pictures all arrive as 8-bit
-    // sRGB with alpha; libpng applies the file's gamma.
-    image.format = PNG_FORMAT_RGBA;
-    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
-    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
-        throw ImportError(0, std::string("PNG: ") + image.message);
-    }
-    return overWhite(static_cast<int>(image.width), static_cast<int>(image.height), rgba.data());
 }
 
 // ---- JPEG ---------------------------------------------------------------------------------
@@ -96,25 +85,38 @@ void jpegMessage(j_common_ptr info, int level) {
     }
 }
 
-// The EXIF orientation (1 to 8) from the APP1 markers saved while reading the header.
+// The orientation (1 to 8, else 1) an EXIF block gives: a TIFF header and its directories,
+// with or without the "Exif\0\0" that JPEG's APP1 puts before them (libexif needs it).
+int exifOrientation(const uint8_t* data, size_t size) {
+    static const uint8_t header[6] = {'E', 'x', 'i', 'f', 0, 0};
+    std::vector<uint8_t> block;
+    if (size < 6 || std::memcmp(data, header, 6) != 0) {
+        block.assign(header, header + 6);
+    }
+    block.insert(block.end(), data, data + size);
+    int orientation = 1;
+    ExifData* exif = exif_data_new_from_data(block.data(), static_cast<unsigned>(block.size()));
+    if (exif == nullptr) {
+        return 1;
+    }
+    ExifEntry* entry = exif_data_get_entry(exif, EXIF_TAG_ORIENTATION);
+    if (entry != nullptr && entry->format == EXIF_FORMAT_SHORT && entry->components == 1) {
+        orientation = exif_get_short(entry->data, exif_data_get_byte_order(exif));
+    }
+    exif_data_unref(exif);
+    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+}
+
+// The EXIF orientation from the APP1 markers saved while reading a JPEG's header.
 int exifOrientation(jpeg_decompress_struct* info) {
     int orientation = 1;
     for (jpeg_saved_marker_ptr marker = info->marker_list; marker; marker = marker->next) {
-        if (marker->marker != JPEG_APP0 + 1 || marker->data_length < 6 ||
-            std::memcmp(marker->data, "Exif\0\0", 6) != 0) {
-            continue;
+        if (marker->marker == JPEG_APP0 + 1 && marker->data_length >= 6 &&
+            std::memcmp(marker->data, "Exif\0\0", 6) == 0) {
+            orientation = exifOrientation(marker->data, marker->data_length);
         }
-        ExifData* exif = exif_data_new_from_data(marker->data, marker->data_length);
-        if (exif == nullptr) {
-            continue;
-        }
-        ExifEntry* entry = exif_data_get_entry(exif, EXIF_TAG_ORIENTATION);
-        if (entry != nullptr && entry->format == EXIF_FORMAT_SHORT && entry->components == 1) {
-            orientation = exif_get_short(entry->data, exif_data_get_byte_order(exif));
-        }
-        exif_data_unref(exif);
     }
-    return orientation >= 1 && orientation <= 8 ? orientation : 1;
+    return orientation;
 }
 
 // Turns and mirrors the pixels so that the picture stands as its EXIF orientation says.
@@ -200,6 +202,57 @@ Picture readJpeg(const std::string& bytes) {
     Picture picture;
     std::vector<uint8_t> cmyk;
     orient(&picture, decodeJpeg(bytes, &picture, &cmyk));
+    return picture;
+}
+
+// ---- PNG ----------------------------------------------------------------------------------
+
+uint32_t big(const std::string& bytes, size_t at) {
+    return uint32_t(uint8_t(bytes[at])) << 24 | uint32_t(uint8_t(bytes[at + 1])) << 16 |
+           uint32_t(uint8_t(bytes[at + 2])) << 8 | uint8_t(bytes[at + 3]);
+}
+
+// The EXIF orientation of a PNG's eXIf chunk, before or after its pixels; the chunks are
+// walked by their lengths, within the file.
+int pngOrientation(const std::string& bytes) {
+    for (size_t at = 8; at + 12 <= bytes.size();) {
+        uint32_t length = big(bytes, at);
+        if (length > bytes.size() - at - 12 || bytes.compare(at + 4, 4, "IEND") == 0) {
+            break;
+        }
+        if (bytes.compare(at + 4, 4, "eXIf") == 0) {
+            return exifOrientation(reinterpret_cast<const uint8_t*>(bytes.data()) + at + 8, length);
+        }
+        at += 12 + static_cast<size_t>(length);
+    }
+    return 1;
+}
+
+Picture readPng(const std::string& bytes) {
+    png_image image;
+    std::memset(&image, 0, sizeof image);
+    image.version = PNG_IMAGE_VERSION;
+    if (!png_image_begin_read_from_memory(&image, bytes.data(), bytes.size())) {
+        throw ImportError(0, std::string("PNG: ") + image.message);
+    }
+    std::unique_ptr<png_image, void (*)(png_image*)> owner(&image, png_image_free);
+    checkSize(image.width, image.height);
+    // 16-bit, palettes with transparency, grey and interlaced pictures all arrive as 8-bit
+    // sRGB with alpha; libpng applies the file's gamma.
+    image.format = PNG_FORMAT_RGBA;
+    std::vector<uint8_t> rgba(PNG_IMAGE_SIZE(image));
+    if (!png_image_finish_read(&image, nullptr, rgba.data(), 0, nullptr)) {
+        throw ImportError(0, std::string("PNG: ") + image.message);
+    }
+    // Laid over white where it was read: a large picture's pixels are not held twice.
+    Picture picture;
+    picture.width = static_cast<int>(image.width);
+    picture.height = static_cast<int>(image.height);
+    size_t count = static_cast<size_t>(picture.width) * picture.height;
+    layOverWhite(rgba.data(), count, rgba.data());
+    rgba.resize(count * 3);
+    picture.rgb = std::move(rgba);
+    orient(&picture, pngOrientation(bytes));
     return picture;
 }
 
@@ -367,7 +420,23 @@ const char* webpReason(VP8StatusCode status) {
     }
 }
 
-Picture readWebp(const std::string& bytes) {
+// The EXIF orientation of a WebP's EXIF chunk (an extended file's), found by libwebp's demuxer.
+int webpOrientation(const std::string& bytes) {
+    WebPData whole{reinterpret_cast<const uint8_t*>(bytes.data()), bytes.size()};
+    std::unique_ptr<WebPDemuxer, void (*)(WebPDemuxer*)> demux(WebPDemux(&whole), WebPDemuxDelete);
+    if (!demux || !(WebPDemuxGetI(demux.get(), WEBP_FF_FORMAT_FLAGS) & EXIF_FLAG)) {
+        return 1;
+    }
+    WebPChunkIterator chunk;
+    int orientation = 1;
+    if (WebPDemuxGetChunk(demux.get(), "EXIF", 1, &chunk)) {
+        orientation = exifOrientation(chunk.chunk.bytes, chunk.chunk.size);
+        WebPDemuxReleaseChunkIterator(&chunk);
+    }
+    return orientation;
+}
+
+Picture decodeWebp(const std::string& bytes) {
     const uint8_t* data = reinterpret_cast<const uint8_t*>(bytes.data());
     WebPBitstreamFeatures features;
     VP8StatusCode status = WebPGetFeatures(data, bytes.size(), &features);
@@ -406,6 +475,12 @@ Picture readWebp(const std::string& bytes) {
         overWhite(static_cast<int>(info.canvas_width), static_cast<int>(info.canvas_height), frame);
     picture.notes.push_back("an animation of " + std::to_string(info.frame_count) +
                             " frames: the first is traced");
+    return picture;
+}
+
+Picture readWebp(const std::string& bytes) {
+    Picture picture = decodeWebp(bytes);
+    orient(&picture, webpOrientation(bytes));
     return picture;
 }
 

@@ -6,6 +6,7 @@
 #include <algorithm>
 #include <array>
 #include <cmath>
+#include <cstring>
 #include <unordered_map>
 
 namespace {
@@ -40,8 +41,8 @@ double distance2(const Rgb& a, const Rgb& b) {
 }
 
 int channelGap(const Rgb& a, const Rgb& b) {
-    return static_cast<int>(std::max({std::fabs(a[0] - b[0]), std::fabs(a[1] - b[1]),
-                                      std::fabs(a[2] - b[2])}));
+    return static_cast<int>(
+        std::max({std::fabs(a[0] - b[0]), std::fabs(a[1] - b[1]), std::fabs(a[2] - b[2])}));
 }
 
 // The share of a in the mixture of a and b nearest to c, and the squared distance from it.
@@ -58,22 +59,40 @@ double mixture(const Rgb& c, const Rgb& a, const Rgb& b, double* residual) {
     return t;
 }
 
-bool isFlat(const Picture& picture, int x, int y, int tolerance) {
-    const uint8_t* p = &picture.rgb[3 * (static_cast<size_t>(y) * picture.width + x)];
-    const int dx[] = {1, -1, 0, 0}, dy[] = {0, 0, 1, -1};
-    for (int k = 0; k < 4; ++k) {
-        int nx = x + dx[k], ny = y + dy[k];
-        if (nx < 0 || ny < 0 || nx >= picture.width || ny >= picture.height) {
-            continue;
+bool alike(const uint8_t* p, const uint8_t* q, int tolerance) {
+    return std::abs(p[0] - q[0]) <= tolerance && std::abs(p[1] - q[1]) <= tolerance &&
+           std::abs(p[2] - q[2]) <= tolerance;
+}
+
+// Whether each pixel is flat: within tolerance of its four neighbours. Each pair of neighbours
+// is compared once, a row at a time.
+std::vector<uint8_t> flatPixels(const Picture& picture, int tolerance) {
+    int w = picture.width, h = picture.height;
+    std::vector<uint8_t> flat(static_cast<size_t>(w) * h, 1);
+    for (int y = 0; y < h; ++y) {
+        const uint8_t* row = &picture.rgb[3 * static_cast<size_t>(y) * w];
+        uint8_t* out = &flat[static_cast<size_t>(y) * w];
+        for (int x = 0; x + 1 < w; ++x) {
+            // Runs of one colour are skipped eight pixels at a time.
+            if (x + 9 <= w && std::memcmp(row + 3 * x, row + 3 * x + 3, 24) == 0) {
+                x += 7;
+            } else if (!alike(row + 3 * x, row + 3 * x + 3, tolerance)) {
+                out[x] = out[x + 1] = 0;
+            }
         }
-        const uint8_t* q = &picture.rgb[3 * (static_cast<size_t>(ny) * picture.width + nx)];
-        for (int c = 0; c < 3; ++c) {
-            if (std::abs(p[c] - q[c]) > tolerance) {
-                return false;
+        if (y + 1 == h) {
+            break;
+        }
+        const uint8_t* below = row + 3 * static_cast<size_t>(w);
+        for (int x = 0; x < w; ++x) {
+            if (x + 8 <= w && std::memcmp(row + 3 * x, below + 3 * x, 24) == 0) {
+                x += 7;
+            } else if (!alike(row + 3 * x, below + 3 * x, tolerance)) {
+                out[x] = out[x + w] = 0;
             }
         }
     }
-    return true;
+    return flat;
 }
 
 struct Bin {
@@ -91,31 +110,36 @@ struct Cluster {
 // that an ink keeps its own value; lossy ones are binned and averaged.
 std::vector<Cluster> flatColours(const Picture& picture, bool lossy, const Tolerances& tolerance) {
     std::unordered_map<uint32_t, Bin> bins;
-    for (int y = 0; y < picture.height; ++y) {
-        for (int x = 0; x < picture.width; ++x) {
-            if (!isFlat(picture, x, y, tolerance.flat)) {
-                continue;
-            }
-            const uint8_t* p = &picture.rgb[3 * (static_cast<size_t>(y) * picture.width + x)];
-            uint32_t exact = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
-            uint32_t key = lossy ? (exact >> 3) & 0x1f1f1f : exact;
-            Bin& bin = bins[key];
-            if (bin.count++ == 0) {
-                bin.first = exact;
-            }
-            for (int c = 0; c < 3; ++c) {
-                bin.sum[c] += p[c];
-            }
+    std::vector<uint8_t> flat = flatPixels(picture, tolerance.flat);
+    // Runs of one colour are the rule, so the last bin is kept at hand.
+    Bin* bin = nullptr;
+    uint32_t lastKey = 0;
+    for (size_t i = 0; i < flat.size(); ++i) {
+        if (!flat[i]) {
+            continue;
+        }
+        const uint8_t* p = &picture.rgb[3 * i];
+        uint32_t exact = uint32_t(p[0]) << 16 | uint32_t(p[1]) << 8 | p[2];
+        uint32_t key = lossy ? (exact >> 3) & 0x1f1f1f : exact;
+        if (bin == nullptr || key != lastKey) {
+            bin = &bins[key];
+            lastKey = key;
+        }
+        if (bin->count++ == 0) {
+            bin->first = exact;
+        }
+        for (int c = 0; lossy && c < 3; ++c) {
+            bin->sum[c] += p[c];
         }
     }
     std::vector<Cluster> colours;
     colours.reserve(bins.size());
     for (const auto& entry : bins) {
         const Bin& bin = entry.second;
-        Rgb colour = lossy ? Rgb{bin.sum[0] / bin.count, bin.sum[1] / bin.count,
-                                 bin.sum[2] / bin.count}
-                           : Rgb{double(bin.first >> 16), double(bin.first >> 8 & 255),
-                                 double(bin.first & 255)};
+        Rgb colour =
+            lossy ? Rgb{bin.sum[0] / bin.count, bin.sum[1] / bin.count, bin.sum[2] / bin.count}
+                  : Rgb{double(bin.first >> 16), double(bin.first >> 8 & 255),
+                        double(bin.first & 255)};
         colours.push_back({colour, bin.count});
     }
     std::sort(colours.begin(), colours.end(),
@@ -199,7 +223,14 @@ Unmixed unmix(const Picture& picture, bool lossy) {
     // First each pixel's nearest ink, and whether it is that ink alone.
     std::vector<uint8_t> solid(count, 0);
     for (size_t i = 0; i < count; ++i) {
-        Rgb c = rgbOf(&picture.rgb[3 * i]);
+        const uint8_t* p = &picture.rgb[3 * i];
+        // A pixel like the one before it is that one's ink.
+        if (i > 0 && std::memcmp(p, p - 3, 3) == 0) {
+            out.first[i] = out.first[i - 1];
+            solid[i] = solid[i - 1];
+            continue;
+        }
+        Rgb c = rgbOf(p);
         double best = distance2(c, inks[0]);
         for (size_t k = 1; k < inks.size(); ++k) {
             double d = distance2(c, inks[k]);
@@ -230,8 +261,8 @@ Unmixed unmix(const Picture& picture, bool lossy) {
                      ++nx) {
                     size_t j = static_cast<size_t>(ny) * picture.width + nx;
                     uint8_t ink = out.first[j];
-                    if (solid[j] && n < 32 && std::find(candidates, candidates + n, ink) ==
-                                                  candidates + n) {
+                    if (solid[j] && n < 32 &&
+                        std::find(candidates, candidates + n, ink) == candidates + n) {
                         candidates[n++] = ink;
                     }
                 }

@@ -49,22 +49,23 @@ std::vector<int> paintOrder(const Unmixed& unmixed) {
             order.push_back(static_cast<int>(k));
         }
     }
-    std::stable_sort(order.begin(), order.end(), [&](int a, int b) {
-        return unmixed.inks[a].pixels > unmixed.inks[b].pixels;
-    });
+    std::stable_sort(order.begin(), order.end(),
+                     [&](int a, int b) { return unmixed.inks[a].pixels > unmixed.inks[b].pixels; });
     return order;
 }
 
 // Each pixel's share of the inks at rank and above in the order: what the shape of the ink at
 // rank covers, the inks painted over it included.
-Field coverFrom(const Unmixed& unmixed, const std::vector<int>& rankOf, int rank) {
-    Field field{unmixed.width, unmixed.height, std::vector<float>(unmixed.share.size(), 0.0f)};
-    for (size_t i = 0; i < field.values.size(); ++i) {
+// One field serves every ink in turn.
+void coverFrom(const Unmixed& unmixed, const std::vector<int>& rankOf, int rank, Field* field) {
+    field->width = unmixed.width;
+    field->height = unmixed.height;
+    field->values.resize(unmixed.share.size());
+    for (size_t i = 0; i < field->values.size(); ++i) {
         int a = rankOf[unmixed.first[i]], b = rankOf[unmixed.second[i]];
         float share = unmixed.share[i];
-        field.values[i] = (a >= rank ? share : 0.0f) + (b >= rank ? 1 - share : 0.0f);
+        field->values[i] = (a >= rank ? share : 0.0f) + (b >= rank ? 1 - share : 0.0f);
     }
-    return field;
 }
 
 void refuseShading(const Outlines& all) {
@@ -80,8 +81,8 @@ void refuseShading(const Outlines& all) {
 void refuseUnlikeALogo(const Unmixed& unmixed) {
     int inks = unmixed.coloursSeen;
     if (inks > mostInks) {
-        throw PictureRefused("over " + std::to_string(mostInks) +
-                             " flat colours (found " + std::to_string(inks) +
+        throw PictureRefused("over " + std::to_string(mostInks) + " flat colours (found " +
+                             std::to_string(inks) +
                              "): not a logo's few inks, perhaps a photograph; " + helps);
     }
     double unexplained = double(unmixed.unexplained) / unmixed.share.size();
@@ -109,8 +110,8 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
     }
     bool lossy = format == PictureFormat::jpeg ||
                  (format == PictureFormat::webp && bytes.compare(12, 4, "VP8 ") == 0);
-    Unmixed unmixed = options.darkness >= 0 ? threshold(picture, options.darkness)
-                                            : unmix(picture, lossy);
+    Unmixed unmixed =
+        options.darkness >= 0 ? threshold(picture, options.darkness) : unmix(picture, lossy);
     picture.rgb = {};
     std::vector<int> order = paintOrder(unmixed);
     std::vector<int> rankOf(unmixed.inks.size(), -1);
@@ -128,9 +129,10 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
     }
     Drawing drawing;
     std::vector<std::string> became;
+    Field cover{0, 0, {}};
     for (size_t r = 0; r < order.size(); ++r) {
-        Outlines outlines = traceField(coverFrom(unmixed, rankOf, static_cast<int>(r)), speckle,
-                                       fitTolerance);
+        coverFrom(unmixed, rankOf, static_cast<int>(r), &cover);
+        Outlines outlines = traceField(cover, speckle, fitTolerance);
         if (r == 0 && judge) {
             refuseShading(outlines);
         }
@@ -155,8 +157,8 @@ Drawing readPicture(const std::string& bytes, const PictureOptions& options,
             became.push_back(hex(ink.colour) + " hole");
         }
     }
-    std::string line = "traced from a " + std::string(formatName(format)) + " picture of " +
-                       size + " pixels; " + std::to_string(became.size()) + " ink" +
+    std::string line = "traced from a " + std::string(formatName(format)) + " picture of " + size +
+                       " pixels; " + std::to_string(became.size()) + " ink" +
                        (became.size() == 1 ? "" : "s") + " on white:";
     for (size_t i = 0; i < became.size(); ++i) {
         line += (i ? ", " : " ") + became[i];
