@@ -2,9 +2,8 @@
 // drawn at 512, 2048 and 4096 pixels, encoded as PNG, then decoded and traced, and imported
 // whole into a logo.txt. Prints the best of a few runs of each.
 #include "import.h"
+#include "png_picture.h"
 #include "raster.h"
-
-#include <png.h>
 
 #include <algorithm>
 #include <chrono>
@@ -41,16 +40,7 @@ std::string drawLogo(int size) {
             p[2] = static_cast<uint8_t>(std::lround(255 * white + 46 * red + 40 * dark));
         }
     }
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = image.height = static_cast<png_uint_32>(size);
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t length = 0;
-    png_image_write_to_memory(&image, nullptr, &length, 0, rgb.data(), 0, nullptr);
-    std::string png(length, '\0');
-    png_image_write_to_memory(&image, &png[0], &length, 0, rgb.data(), 0, nullptr);
-    png.resize(length);
-    return png;
+    return encodePng(rgb, size, size);
 }
 
 template <typename F> double bestSeconds(int runs, F work) {
@@ -58,9 +48,8 @@ template <typename F> double bestSeconds(int runs, F work) {
     for (int i = 0; i < runs; ++i) {
         auto start = std::chrono::steady_clock::now();
         work();
-        best = std::min(best, std::chrono::duration<double>(std::chrono::steady_clock::now() -
-                                                            start)
-                                  .count());
+        best = std::min(
+            best, std::chrono::duration<double>(std::chrono::steady_clock::now() - start).count());
     }
     return best;
 }

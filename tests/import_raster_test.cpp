@@ -1,9 +1,9 @@
 // The raster reader on pictures made here: one logo stored upright and stored turned with an
 // EXIF orientation (PNG's eXIf chunk, WebP's EXIF chunk) must trace to the same shapes.
+#include "png_picture.h"
 #include "raster.h"
 
 #include <gtest/gtest.h>
-#include <png.h>
 #include <webp/encode.h>
 #include <zlib.h>
 
@@ -87,16 +87,7 @@ std::string littleEndian(uint32_t value, int bytes) {
 
 // A PNG of the pixels, with an eXIf chunk after its header when exif is not empty.
 std::string png(const std::vector<uint8_t>& rgb, int w, int h, const std::string& exif) {
-    png_image image{};
-    image.version = PNG_IMAGE_VERSION;
-    image.width = w;
-    image.height = h;
-    image.format = PNG_FORMAT_RGB;
-    png_alloc_size_t length = 0;
-    png_image_write_to_memory(&image, nullptr, &length, 0, rgb.data(), 0, nullptr);
-    std::string out(length, '\0');
-    png_image_write_to_memory(&image, &out[0], &length, 0, rgb.data(), 0, nullptr);
-    out.resize(length);
+    std::string out = encodePng(rgb, w, h);
     if (!exif.empty()) {
         std::string chunk = "eXIf" + exif;
         uint32_t crc = crc32(0, reinterpret_cast<const Bytef*>(chunk.data()), chunk.size());
