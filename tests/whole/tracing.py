@@ -3,6 +3,7 @@ its window with xdotool, and reads the recorded GL calls back as frames."""
 
 import os
 import re
+import shutil
 import signal
 import subprocess
 import tempfile
@@ -19,6 +20,20 @@ class Failure(Exception):
 def check(condition, message):
     if not condition:
         raise Failure(message)
+
+
+def run_cases(run, folders):
+    """A test script's exit status: 0 when run() passes, 1 with the failure printed when it
+    fails; the folders it made are removed either way."""
+    try:
+        run()
+    except Failure as failure:
+        print("FAILED: %s" % failure)
+        return 1
+    finally:
+        for folder in folders:
+            shutil.rmtree(folder, ignore_errors=True)
+    return 0
 
 
 def run_quiet(*command):

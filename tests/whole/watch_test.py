@@ -8,7 +8,6 @@ wrote, in the order it wrote them, and each of them in some frame.
 
 import os
 import re
-import shutil
 import signal
 import subprocess
 import sys
@@ -16,7 +15,7 @@ import tempfile
 import time
 
 import expected
-from tracing import Failure, Program, check, read_calls, split_frames
+from tracing import Failure, Program, check, read_calls, run_cases, split_frames
 from whole_test import check_frames
 
 WAIT = 5  # seconds for the watch to act on a save
@@ -215,16 +214,11 @@ def main(argv):
         return 2
     program, tool = os.path.abspath(argv[1]), os.path.abspath(argv[2])
     folders = [tempfile.mkdtemp(prefix="logotipo-watch-") for _ in range(2)]
-    try:
+
+    def run():
         case_watch(program, tool, folders[0])
         case_interrupt(tool, folders[1])
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    finally:
-        for folder in folders:
-            shutil.rmtree(folder, ignore_errors=True)
-    return 0
+    return run_cases(run, folders)
 
 
 if __name__ == "__main__":

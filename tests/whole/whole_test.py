@@ -12,7 +12,8 @@ import tempfile
 import time
 
 import expected
-from tracing import Failure, Program, check, read_calls, run_quiet, split_frames, texels_of
+from tracing import Failure, Program, check, read_calls, run_cases, run_quiet, split_frames
+from tracing import texels_of
 from tracing import window_geometry
 
 MIN_FRAMES = 60
@@ -296,16 +297,11 @@ def main(argv):
     program, data, case = os.path.abspath(argv[1]), argv[2], argv[3]
     cases = {"fixture": case_fixture, "keys": case_keys, "window": case_window,
              "live": case_live, "directory": case_directory}
-    try:
+
+    def run():
         check_generator()
         cases[case](program, data, *argv[4:])
-    except Failure as failure:
-        print("FAILED: %s" % failure)
-        return 1
-    finally:
-        for folder in FOLDERS:
-            shutil.rmtree(folder, ignore_errors=True)
-    return 0
+    return run_cases(run, FOLDERS)
 
 
 if __name__ == "__main__":
