@@ -10,22 +10,28 @@
 
 namespace {
 
-double number(xmlNode* node, const char* name, double otherwise) {
-    std::string value = attribute(node, name);
+// The finite number that value starts with, and what follows it; false when there is none.
+bool leadingNumber(const std::string& value, double* number, std::string* rest) {
     char* end = nullptr;
-    double result = std::strtod(value.c_str(), &end);
-    return end == value.c_str() || !std::isfinite(result) ? otherwise : result;
+    *number = std::strtod(value.c_str(), &end);
+    *rest = end;
+    return end != value.c_str() && std::isfinite(*number);
+}
+
+double number(xmlNode* node, const char* name, double otherwise) {
+    double result;
+    std::string rest;
+    return leadingNumber(attribute(node, name), &result, &rest) ? result : otherwise;
 }
 
 // A mask's x, y, width or height: a number, or a percentage of whole; otherwise given.
 double maskLength(xmlNode* node, const char* name, double whole, double given) {
-    std::string value = trim(attribute(node, name));
-    char* end = nullptr;
-    double result = std::strtod(value.c_str(), &end);
-    if (end == value.c_str() || !std::isfinite(result)) {
+    double result;
+    std::string rest;
+    if (!leadingNumber(trim(attribute(node, name)), &result, &rest)) {
         return given;
     }
-    return trim(end) == "%" ? result / 100 * whole : result;
+    return trim(rest) == "%" ? result / 100 * whole : result;
 }
 
 Matrix translation(double x, double y) {
